@@ -15,8 +15,9 @@ struct IconEntry {
     std::uint32_t size = 0;
 };
 
-// The entries of a well-formed icon file whose images lie inside the buffer;
-// empty for anything else.
+// The entries of a well-formed icon file: reserved 0, type 1, count > 0, the
+// whole directory present, and every image non-empty and lying inside the
+// buffer after the directory. Empty for anything else.
 std::vector<IconEntry> read_icon_dir(const std::uint8_t* data, std::size_t size);
 
 // Index of the first entry `width` pixels wide whose colour count is 16 or
