@@ -144,7 +144,11 @@ struct FakeDesktop {
         std::int32_t handle;
         RectRecord rect;
     };
-    explicit FakeDesktop(std::vector<Window> on_screen = {}) : windows(std::move(on_screen)) {}
+    static FakeDesktop showing(std::vector<Window> on_screen) {
+        FakeDesktop d;
+        d.windows = std::move(on_screen);
+        return d;
+    }
 
     std::vector<Window> windows;
     std::vector<std::int32_t> measured;
@@ -184,7 +188,7 @@ TEST(SignInTick, NoWindowsDoesNothing) {
 }
 
 TEST(SignInTick, TwoMatchesInListOrder) {
-    FakeDesktop desk({
+    FakeDesktop desk = FakeDesktop::showing({
         {1001, {100, 100, 565, 600}},  // match
         {1002, {10, 10, 294, 310}},    // MainWindow, no match
         {-1003, {0, 0, 93, 100}},      // match
@@ -204,7 +208,7 @@ TEST(SignInTick, TwoMatchesInListOrder) {
 }
 
 TEST(SignInTick, FailedMeasurementFirstSeesZeros) {
-    FakeDesktop desk({{2, {100, 100, 565, 600}}});
+    FakeDesktop desk = FakeDesktop::showing({{2, {100, 100, 565, 600}}});
     Measurement last;
     run_detector_tick(TextList{"1", "2"}, desk.seam(), &last);  // 1 is gone
     ASSERT_EQ(1u, desk.clicks.size());
@@ -221,7 +225,7 @@ TEST(SignInTick, FailedMeasurementFirstSeesZeros) {
 }
 
 TEST(SignInTick, FailedMeasurementAfterAMatchMatchesAgain) {
-    FakeDesktop desk({{1, {100, 100, 565, 600}}});
+    FakeDesktop desk = FakeDesktop::showing({{1, {100, 100, 565, 600}}});
     Measurement last;
     run_detector_tick(TextList{"1", "2"}, desk.seam(), &last);  // 2 is gone
     ASSERT_EQ(2u, desk.clicks.size());
@@ -234,7 +238,7 @@ TEST(SignInTick, FailedMeasurementAfterAMatchMatchesAgain) {
 TEST(SignInTick, RecordStartsAtZeroEveryTick) {
     // A failed first measurement of the second tick must not see the first
     // tick's rectangle.
-    FakeDesktop desk({{1, {100, 100, 565, 600}}});
+    FakeDesktop desk = FakeDesktop::showing({{1, {100, 100, 565, 600}}});
     Measurement last;
     run_detector_tick(TextList{"1"}, desk.seam(), &last);
     desk.windows.clear();
