@@ -1,0 +1,59 @@
+// What the toolkit keeps for each open window and its controls; shared by
+// the toolkit's own files only.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/window_def.h"
+#include "platform/image.h"
+#include "platform/win32/gdi_handles.h"
+
+struct WindowInstance;
+
+struct Control {
+    WindowInstance* window = nullptr;
+    const ControlDef* def = nullptr;
+    HWND hwnd = nullptr;  // none for timers
+    UINT_PTR timer_id = 0;
+    OwnedFont font;        // a font of its own, when the definition has one
+    OpaqueImage picture;   // picture boxes: the blended picture, drawn size
+    int picture_x = 0, picture_y = 0;
+};
+
+struct WindowInstance {
+    const WindowDef* def = nullptr;
+    HWND hwnd = nullptr;
+    bool is_dialog = false;
+    std::vector<std::unique_ptr<Control>> controls;
+    OwnedIcon large_icon, small_icon;  // only for icons of its own
+    OwnedBrush edit_back;              // background brush of its edit boxes
+    std::vector<HWND> disabled_by_me;  // windows this dialog disabled
+};
+
+// The open window built from def, or null.
+WindowInstance* find_instance(const WindowDef& def);
+
+// Controls.
+void create_controls(WindowInstance& w);
+Control* control_of_hwnd(WindowInstance& w, HWND child);
+Control* timer_control(WindowInstance& w, UINT_PTR id);
+void destroy_controls(WindowInstance& w);
+
+// Window classes of the self-drawn controls.
+void register_label_class(HINSTANCE instance);
+void register_picture_class(HINSTANCE instance);
+extern const wchar_t kLabelClass[];
+extern const wchar_t kPictureClass[];
+
+// Picture boxes: decode, blend and fit the picture for the box.
+void load_picture(Control& c);
+
+// The message loop step shared by the main and the nested loops: Esc and Tab
+// handling, then dispatch.
+void dispatch_message(MSG& msg);
+
+HFONT default_gui_font();
+HINSTANCE program_instance();
