@@ -31,6 +31,9 @@ start_wine_session() {
     echo "wine: preparing the prefix"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    # Debian's Wine does not find its own fonts-wine files by itself; without
+    # Marlett the caption buttons show letters instead of their symbols.
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Every process shares one virtual desktop, which draws the frames
     # itself: no window manager is needed and the screen size is fixed.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

@@ -44,5 +44,9 @@ int wmain(int argc, wchar_t** argv) {
             return window_text(GetDlgItem(a.found, kCounterId)) == text_of_wide(std::wstring(counter));
         },
         ms);
+    // Let the window paint everything before anyone looks at the screen:
+    // RedrawWindow with RDW_UPDATENOW waits for the owner's WM_PAINT.
+    if (ok) RedrawWindow(a.found, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return ok ? 0 : 1;
 }
