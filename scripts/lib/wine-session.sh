@@ -50,7 +50,8 @@ stop_wine_session() {
   if [ -n "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1 || true
   fi
-  [ -n "$WINESERVER_PID" ] && kill "$WINESERVER_PID" 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  # Either may be gone already (wineserver -k ends the server); that is fine.
+  if [ -n "$WINESERVER_PID" ]; then kill "$WINESERVER_PID" 2>/dev/null || true; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   WINESERVER_PID="" XVFB_PID=""
 }
