@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win32/toolkit.h"
 #include "platform/win32/toolkit_internal.h"
 #include "platform/win32/wide.h"
@@ -266,6 +268,32 @@ TEST_F(Toolkit, ShowingAndHidingAControl) {
     EXPECT_FALSE(IsWindowVisible(list.hwnd));
     set_property(list, kPropVisible, 1);
     EXPECT_TRUE(IsWindowVisible(list.hwnd));
+}
+
+WindowDef two_buttons() {
+    WindowDef w = dialog_window("两个按钮");
+    ControlDef second = make("按钮2", ControlKind::Button, 136, 8, 40, 32);
+    second.caption = "同意";
+    ControlDef label = make("标签", ControlKind::Label, 16, 8, 100, 32);
+    w.controls.push_back(second);
+    w.controls.push_back(label);
+    return w;
+}
+const WindowDef kTwoButtons = two_buttons();
+
+TEST_F(Toolkit, TabMovesTheFocusAmongTabStopsOnly) {
+    open_startup_window(kTwoButtons);
+    HWND w = hwnd_of(kTwoButtons);
+    HWND first = GetDlgItem(w, 1), second = GetDlgItem(w, 2);
+    SetFocus(first);
+    std::vector<HWND> seen;
+    for (int i = 0; i < 3; ++i) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        HWND before = GetFocus();
+        pump_until([&] { return GetFocus() != before; }, 1000);
+        seen.push_back(GetFocus());
+    }
+    EXPECT_EQ(seen, (std::vector<HWND>{second, first, second})) << "labels are no tab stops";
 }
 
 // Picture boxes, painted and read back from the screen.
