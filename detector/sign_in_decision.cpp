@@ -19,11 +19,10 @@ constexpr double kIncrement = 1.0;
 // escapes because clang (the fuzz build) cannot use -fexec-charset=GBK.
 const char kLogSuffix[] = "\x20\xD7\xD4\xB6\xAF\xC7\xA9\xB5\xBD"; /*  自动签到 */
 
-// Rounds an intermediate to a true double. The i686 target computes on the
-// x87 unit (FLT_EVAL_METHOD 2): without a store, g++ keeps y's partial sums
-// in extended precision, and 500 * 0.34 stays 170.0000000000000122 instead of
-// the double 170.0, which moves the truncated y of a window above the
-// desktop's origin by one pixel. The volatile store forces the rounding.
+// Rounds an intermediate to a true double. Our i686 builds use SSE2, but an
+// x87 build (FLT_EVAL_METHOD 2) would keep y's partial sums in extended
+// precision: 500 * 0.34 would stay 170.0000000000000122 instead of 170.0 and
+// move the truncated y of a window above the desktop's origin by one pixel.
 double as_double(double v) {
     volatile double stored = v;
     return stored;
