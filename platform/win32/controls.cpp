@@ -138,6 +138,27 @@ void destroy_controls(WindowInstance& w) {
     // pictures go with the Control records when the instance is deleted.
 }
 
+Control* attached_control(HWND hwnd, UINT msg, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* c = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
+    }
+    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return c;
+}
+
+void register_control_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, UINT style) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
 Control* control_of_hwnd(WindowInstance& w, HWND child) {
     for (auto& c : w.controls)
         if (c->hwnd == child) return c.get();

@@ -41,11 +41,7 @@ void paint(HWND hwnd, const Control& c) {
 }
 
 LRESULT CALLBACK label_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* c = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    }
-    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    Control* c = attached_control(hwnd, msg, lp);
     if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_ERASEBKGND:
@@ -57,9 +53,6 @@ LRESULT CALLBACK label_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;  // the font comes from the definition
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(c->font ? static_cast<HFONT>(c->font.get()) : default_gui_font());
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
     default:
         break;
     }
@@ -69,12 +62,5 @@ LRESULT CALLBACK label_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void register_label_class(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = label_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.lpszClassName = kLabelClass;
-    RegisterClassExW(&wc);
+    register_control_class(instance, kLabelClass, label_proc, CS_HREDRAW | CS_VREDRAW);
 }

@@ -39,11 +39,7 @@ void paint(HWND hwnd, const Control& c) {
 }
 
 LRESULT CALLBACK picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* c = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    }
-    auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    Control* c = attached_control(hwnd, msg, lp);
     if (!c) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_ERASEBKGND:
@@ -54,9 +50,6 @@ LRESULT CALLBACK picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
         if (c->def->on_event) c->def->on_event();
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
     default:
         break;
     }
@@ -85,11 +78,5 @@ void load_picture(Control& c) {
 }
 
 void register_picture_class(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = picture_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.lpszClassName = kPictureClass;
-    RegisterClassExW(&wc);
+    register_control_class(instance, kPictureClass, picture_proc, 0);
 }

@@ -42,6 +42,12 @@ Control* control_of_hwnd(WindowInstance& w, HWND child);
 Control* timer_control(WindowInstance& w, UINT_PTR id);
 void destroy_controls(WindowInstance& w);
 
+// Self-drawn controls: the Control a window belongs to, attached from its
+// creation parameters at WM_NCCREATE (null for the messages before it), and
+// the registration of their window classes.
+Control* attached_control(HWND hwnd, UINT msg, LPARAM lp);
+void register_control_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, UINT style);
+
 // Window classes of the self-drawn controls.
 void register_label_class(HINSTANCE instance);
 void register_picture_class(HINSTANCE instance);
