@@ -1,0 +1,170 @@
+// Starts stand-in sign-in dialogs and then Tallowin.exe, and checks what the
+// detector does to them as the user would see it: where the click lands, the
+// counter, the run log, and the windows it must leave alone.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "platform/text.h"
+#include "tests/e2e/driver.h"
+#include "tests/e2e/standin.h"
+
+namespace {
+
+// Control ids are the 1-based places in MainWindow's definition.
+constexpr int kRunLog = 2, kRunLogButton = 3, kCounter = 6;
+constexpr DWORD kStartMs = 20000;
+// The first tick comes one period (3000 ms) after MainWindow is created and
+// then one every period; the slack covers a late WM_TIMER on a busy machine.
+constexpr DWORD kPeriodMs = 3000;
+constexpr DWORD kSlackMs = 2000;
+
+const Text kSuffix = " 自动签到";
+
+std::string describe(const std::vector<StandInEvent>& events) {
+    std::string s;
+    for (const StandInEvent& e : events)
+        s += e.kind + " " + std::to_string(e.a) + "," + std::to_string(e.b) + "; ";
+    return s.empty() ? "(none)" : s;
+}
+
+// "down X,Y; up X,Y; " once per expected click.
+std::string clicks_at(int x, int y, int times) {
+    std::vector<StandInEvent> expected;
+    for (int i = 0; i < times; ++i) {
+        expected.push_back({"down", x, y});
+        expected.push_back({"up", x, y});
+    }
+    return describe(expected);
+}
+
+bool ends_with(const Text& s, const Text& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class DetectorE2E : public ::testing::Test {
+protected:
+    // Stand-ins are started first, so that the first tick already sees them.
+    StandIn& stand_in(int x, int y, int w, int h, bool stay = false) {
+        stand_ins.push_back(std::make_unique<StandIn>());
+        StandIn& s = *stand_ins.back();
+        EXPECT_TRUE(s.start(x, y, w, h, stay)) << "stand-in at " << x << "," << y << " did not show";
+        RECT r = s.shown_rect();
+        EXPECT_EQ(r.right - r.left, w);
+        EXPECT_EQ(r.bottom - r.top, h);
+        return s;
+    }
+
+    void start_app() {
+        started_at = now_local();
+        ASSERT_TRUE(app.start(L"\"" + std::wstring(TALLOWIN_APP_DIR_W) + L"\\Tallowin.exe\""));
+        ASSERT_TRUE(wait_until([&] { return (main = find_window_of(app.id(), "Tallowin")) != nullptr; },
+                               kStartMs))
+            << "MainWindow did not appear";
+        shown_tick = GetTickCount();
+    }
+
+    // Waits until s has seen `ups` button releases, at most `ticks` periods
+    // after MainWindow appeared.
+    bool wait_ups(StandIn& s, size_t ups, int ticks) {
+        DWORD deadline = ticks * kPeriodMs + kSlackMs;
+        DWORD spent = GetTickCount() - shown_tick;
+        return wait_until(
+            [&] {
+                size_t n = 0;
+                for (const StandInEvent& e : s.clicks()) n += e.kind == "up";
+                return n >= ups;
+            },
+            spent < deadline ? deadline - spent : 0);
+    }
+
+    Text counter() { return window_text(GetDlgItem(main, kCounter)); }
+    HWND run_log() { return GetDlgItem(main, kRunLog); }
+    int log_count() { return static_cast<int>(SendMessageW(run_log(), LB_GETCOUNT, 0, 0)); }
+
+    // Line index (0-based) is a sign-in line logged between started_at and now.
+    void expect_sign_in_line(int index) {
+        SCOPED_TRACE(index);
+        const Text line = list_line(run_log(), index);
+        EXPECT_EQ(SendMessageW(run_log(), LB_GETITEMDATA, index, 0), index + 1)
+            << "item data is the line count before it plus one";
+        ASSERT_TRUE(ends_with(line, kSuffix)) << line;
+        // The date-time text of some second between the start and now.
+        const Text stamp = line.substr(0, line.size() - kSuffix.size());
+        const DateTime until = now_local();
+        bool seen = false;
+        for (DateTime t = started_at; t <= until + 1.0 / 86400 && !seen; t += 0.5 / 86400)
+            seen = date_time_to_text(t) == stamp;
+        EXPECT_TRUE(seen) << "stamp " << stamp << " is not a time of this run";
+    }
+
+    std::vector<std::unique_ptr<StandIn>> stand_ins;
+    Process app;
+    HWND main = nullptr;
+    DWORD shown_tick = 0;
+    DateTime started_at = 0;
+};
+
+TEST_F(DetectorE2E, SignsInAtTheDialogWithinOneTick) {
+    StandIn& dialog = stand_in(100, 100, 465, 500);
+    start_app();
+    ASSERT_TRUE(wait_ups(dialog, 1, 1)) << "not clicked within one tick: " << describe(dialog.clicks());
+    // The horizontal centre, 84% down: (100+565)/2 and 100 + 0.84 * 500.
+    EXPECT_EQ(describe(dialog.clicks()), clicks_at(332, 520, 1));
+    DWORD code = 1234;
+    EXPECT_TRUE(dialog.process().wait_exit(5000, &code)) << "the stand-in did not close on its click";
+
+    EXPECT_EQ(counter(), "1");
+    ASSERT_EQ(log_count(), 2);
+    expect_sign_in_line(1);
+}
+
+TEST_F(DetectorE2E, NeighbouringProportionsAreNeverClickedWhileAnOpenDialogIsClickedEveryTick) {
+    // Exactly 0.92 and exactly 0.94 lie outside the accepted band. Laid out so
+    // that no window covers another's click point, nor MainWindow any of them.
+    StandIn& narrow = stand_in(0, 0, 460, 500, true);
+    StandIn& wide = stand_in(554, 0, 470, 500, true);
+    StandIn& dialog = stand_in(280, 260, 465, 500, true);
+    start_app();
+    // MainWindow with its run log shown (284 x 300, about 0.9467) must not
+    // match either.
+    PostMessageW(GetDlgItem(main, kRunLogButton), BM_CLICK, 0, 0);
+    ASSERT_TRUE(wait_until([&] { RECT r = window_rect(main); return r.bottom - r.top == 300; }, 5000));
+
+    ASSERT_TRUE(wait_ups(dialog, 2, 2)) << "the open dialog was not clicked on two ticks: "
+                                        << describe(dialog.clicks());
+    EXPECT_EQ(describe(dialog.clicks()), clicks_at(512, 680, 2));
+    // Every match steps the counter before it clicks, so a decoy or MainWindow
+    // clicked in these ticks would show here.
+    EXPECT_EQ(counter(), "2");
+    EXPECT_EQ(describe(narrow.clicks()), "(none)");
+    EXPECT_EQ(describe(wide.clicks()), "(none)");
+    ASSERT_GE(log_count(), 3);
+    expect_sign_in_line(1);
+    expect_sign_in_line(2);
+}
+
+TEST_F(DetectorE2E, TwoDialogsInOneTickAreEachCountedClickedAndLogged) {
+    StandIn& left = stand_in(0, 100, 465, 500);
+    StandIn& right = stand_in(500, 200, 465, 500);
+    start_app();
+    ASSERT_TRUE(wait_ups(left, 1, 1)) << describe(left.clicks());
+    ASSERT_TRUE(wait_ups(right, 1, 1)) << describe(right.clicks());
+    EXPECT_EQ(describe(left.clicks()), clicks_at(232, 520, 1));
+    EXPECT_EQ(describe(right.clicks()), clicks_at(732, 620, 1));
+    // Both clicks of the same tick: ticks lie a period apart.
+    long apart = std::labs(left.clicks().back().c - right.clicks().back().c);
+    EXPECT_LT(apart, 1000) << "clicked " << apart << " ms apart";
+
+    EXPECT_EQ(counter(), "2");
+    ASSERT_EQ(log_count(), 3);
+    expect_sign_in_line(1);
+    expect_sign_in_line(2);
+}
+
+}  // namespace
