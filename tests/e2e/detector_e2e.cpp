@@ -112,6 +112,7 @@ protected:
 
 TEST_F(DetectorE2E, SignsInAtTheDialogWithinOneTick) {
     StandIn& dialog = stand_in(100, 100, 465, 500);
+    ASSERT_TRUE(park_cursor(332, 520));
     start_app();
     ASSERT_TRUE(wait_ups(dialog, 1, 1)) << "not clicked within one tick: " << describe(dialog.clicks());
     // The horizontal centre, 84% down: (100+565)/2 and 100 + 0.84 * 500.
@@ -130,6 +131,7 @@ TEST_F(DetectorE2E, NeighbouringProportionsAreNeverClickedWhileAnOpenDialogIsCli
     StandIn& narrow = stand_in(0, 0, 460, 500, true);
     StandIn& wide = stand_in(554, 0, 470, 500, true);
     StandIn& dialog = stand_in(280, 260, 465, 500, true);
+    ASSERT_TRUE(park_cursor(512, 680));
     start_app();
     // MainWindow with its run log shown (284 x 300, about 0.9467) must not
     // match either.
@@ -152,6 +154,9 @@ TEST_F(DetectorE2E, NeighbouringProportionsAreNeverClickedWhileAnOpenDialogIsCli
 TEST_F(DetectorE2E, TwoDialogsInOneTickAreEachCountedClickedAndLogged) {
     StandIn& left = stand_in(0, 100, 465, 500);
     StandIn& right = stand_in(500, 200, 465, 500);
+    // Parked on the topmost dialog, which is clicked first: the cursor then
+    // moves once, from it to the other.
+    ASSERT_TRUE(park_cursor(732, 620));
     start_app();
     ASSERT_TRUE(wait_ups(left, 1, 1)) << describe(left.clicks());
     ASSERT_TRUE(wait_ups(right, 1, 1)) << describe(right.clicks());

@@ -97,6 +97,7 @@ protected:
     // thread has just begun.
     void sign_in_once() {
         ASSERT_TRUE(dialog.start(100, 100, 465, 500, false));
+        ASSERT_TRUE(park_cursor(332, 520));
         ASSERT_TRUE(app.start(L"\"" + std::wstring(TALLOWIN_APP_DIR_W) + L"\\Tallowin.exe\""));
         ASSERT_TRUE(wait_until([&] { return (main = find_window_of(app.id(), "Tallowin")) != nullptr; },
                                kStartMs));

@@ -18,6 +18,16 @@ std::wstring fresh_report_path() {
 
 }  // namespace
 
+bool park_cursor(int x, int y) {
+    SetCursorPos(x, y);
+    return wait_until(
+        [&] {
+            POINT p = {};
+            return GetCursorPos(&p) && p.x == x && p.y == y;
+        },
+        2000);
+}
+
 StandIn::~StandIn() {
     process_.terminate();
     if (!report_.empty()) DeleteFileW(report_.c_str());

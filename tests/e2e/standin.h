@@ -9,6 +9,16 @@
 
 #include "tests/e2e/driver.h"
 
+// Puts the cursor at (x, y) and waits until Wine reports it there. Wine 8
+// grabs the pointer around every warp, and in a virtual desktop the
+// desktop's own process turns the grab's crossing event into a mouse move
+// back to where the cursor was; now and then that lands between a
+// SetCursorPos and the button events that follow it and sends the click to
+// the old place. A SetCursorPos to where the cursor already is does not warp,
+// so a driver that parks the cursor on the point it expects a click at
+// keeps that race out of checks that are about something else.
+bool park_cursor(int x, int y);
+
 struct StandInEvent {
     std::string kind;  // "ready", "down", "up", "ncdown", "ncup"
     long a = 0, b = 0, c = 0, d = 0;  // see standin_dialog.cpp
