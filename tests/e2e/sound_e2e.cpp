@@ -91,10 +91,8 @@ protected:
 
     void TearDown() override { DeleteFileW(kCapture.c_str()); }
 
-    // Starts a stand-in, then Tallowin.exe, and waits for the first sign-in
-    // to show in the counter. The tick answers no message of ours until it
-    // has returned, and it starts the sound last: seen at "1", the player
-    // thread has just begun.
+    // Starts a stand-in, then Tallowin.exe, and waits until the first
+    // sign-in has shown in the counter.
     void sign_in_once() {
         ASSERT_TRUE(dialog.start(100, 100, 465, 500, false));
         ASSERT_TRUE(park_cursor(332, 520));
@@ -139,8 +137,12 @@ TEST_F(SoundE2E, ASignInPlaysTheWholeClipOnceOnTheDefaultDevice) {
 
 TEST_F(SoundE2E, EndingTheProgramWhileTheClipPlaysEndsItCleanly) {
     sign_in_once();
-    // Esc at once: the player thread is still inside the clip (the capture
-    // device takes it in about a third of a second) when the process ends.
+    // Esc as soon as the first samples reach the device: the player thread
+    // is then inside the clip (the capture takes it in about a third of a
+    // second) when the process ends.
+    Bytes capture;
+    ASSERT_TRUE(wait_until([&] { return read_file(kCapture, &capture) && !capture.empty(); }, 8000))
+        << "the clip did not start";
     PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
     DWORD code = 1234;
     ASSERT_TRUE(app.wait_exit(10000, &code)) << "the program hung on exit while the sound played";
