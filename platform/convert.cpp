@@ -103,3 +103,18 @@ Text text_of_bytes(const Bytes& b) {
     if (n == 0) return Text();
     return Text(reinterpret_cast<const char*>(b.data()), n);
 }
+
+Text int_to_text(std::int32_t value) {
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    // Through unsigned, so that INT32_MIN negates without overflow.
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                        : static_cast<std::uint32_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--p = '-';
+    return Text(p, end);
+}

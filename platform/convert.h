@@ -17,5 +17,9 @@ Text real_to_text(double x);
 // NaN and infinities follow the x86 conversion (the "integer indefinite").
 std::int32_t real_to_int(double x);
 
+// printf "%d", written by hand: the window scan forms one per window and
+// snprintf would be its largest cost after the system calls.
+Text int_to_text(std::int32_t value);
+
 // The bytes before the first zero byte.
 Text text_of_bytes(const Bytes& b);

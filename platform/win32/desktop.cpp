@@ -5,29 +5,14 @@
 
 #include <cstdint>
 
-namespace {
+#include "platform/convert.h"
 
-// The handle as printf "%d" writes it. By hand: mingw's snprintf is the
-// largest cost of a scan after the system calls themselves.
-Text signed_decimal(std::int32_t value) {
-    char digits[12];
-    char* end = digits + sizeof digits;
-    char* p = end;
-    // Through unsigned, so that INT32_MIN negates without overflow.
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
-                                        : static_cast<std::uint32_t>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) *--p = '-';
-    return Text(p, end);
-}
+namespace {
 
 BOOL CALLBACK collect_visible(HWND hwnd, LPARAM lp) {
     auto* list = reinterpret_cast<TextList*>(lp);
     if (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)
-        list->push_back(signed_decimal(static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(hwnd))));
+        list->push_back(int_to_text(static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(hwnd))));
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -135,6 +136,16 @@ TEST(Convert, RealToIntTruncatesAndKeepsLow32Bits) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(real_to_int(r.x), r.expected);
+    }
+}
+
+TEST(Convert, IntToTextMatchesPrintf) {
+    const std::int32_t rows[] = {0, 7, -7, 10, 65548, -65548, 2147483647, -2147483647 - 1};
+    for (std::int32_t v : rows) {
+        SCOPED_TRACE(v);
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "%d", static_cast<int>(v));
+        EXPECT_EQ(int_to_text(v), expected);
     }
 }
 
