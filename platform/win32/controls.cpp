@@ -113,7 +113,6 @@ void create_controls(WindowInstance& w) {
     int id = 0;
     for (const ControlDef& d : w.def->controls) {
         auto c = std::make_unique<Control>();
-        c->window = &w;
         c->def = &d;
         // Control ids are the 1-based places in the definition, so tools and
         // tests outside the program can find a control with GetDlgItem.

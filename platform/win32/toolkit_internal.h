@@ -11,10 +11,8 @@
 #include "platform/image.h"
 #include "platform/win32/gdi_handles.h"
 
-struct WindowInstance;
 
 struct Control {
-    WindowInstance* window = nullptr;
     const ControlDef* def = nullptr;
     HWND hwnd = nullptr;  // none for timers
     UINT_PTR timer_id = 0;
@@ -26,7 +24,6 @@ struct Control {
 struct WindowInstance {
     const WindowDef* def = nullptr;
     HWND hwnd = nullptr;
-    bool is_dialog = false;
     std::vector<std::unique_ptr<Control>> controls;
     OwnedIcon large_icon, small_icon;  // only for icons of its own
     OwnedBrush edit_back;              // background brush of its edit boxes

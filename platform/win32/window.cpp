@@ -97,7 +97,6 @@ void set_icons(WindowInstance& w) {
 WindowInstance* create_window(const WindowDef& def, bool as_dialog) {
     auto* w = new WindowInstance;
     w->def = &def;
-    w->is_dialog = as_dialog;
     // Centred on the primary screen, signed division truncating toward zero.
     int x = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
@@ -269,12 +268,10 @@ void run_message_loop() {
 void dispatch_message(MSG& msg) {
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_TAB)) {
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        auto* w = root ? reinterpret_cast<WindowInstance*>(GetWindowLongPtrW(root, GWLP_USERDATA)) : nullptr;
-        bool ours = false;
-        for (auto& [def, open] : g_open) {
-            (void)def;
-            if (open == w && open->hwnd == root) ours = true;
-        }
+        // Only the program's own windows: other windows of this thread (a
+        // message box) keep their own keys.
+        bool ours = std::any_of(g_open.begin(), g_open.end(),
+                                [root](const auto& entry) { return entry.second->hwnd == root; });
         if (ours && msg.wParam == VK_ESCAPE) {
             // Esc anywhere in a window is a close request for it.
             PostMessageW(root, WM_CLOSE, 0, 0);
