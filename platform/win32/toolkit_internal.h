@@ -11,7 +11,6 @@
 #include "platform/image.h"
 #include "platform/win32/gdi_handles.h"
 
-
 struct Control {
     const ControlDef* def = nullptr;
     HWND hwnd = nullptr;  // none for timers
