@@ -1,9 +1,8 @@
 // startup_bench [RUNS]: starts Tallowin.exe and the bare window program in
 // turn (5 runs each unless told), and compares the time from CreateProcess to
 // the first visible window, and the private memory each holds once it is up
-// and settled, as the system reports it for the process.
+// and settled, counted as the soak counts it.
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/process_resources.h"
 
 namespace {
 
@@ -33,21 +33,18 @@ struct Sample {
 
 // One start: the window's appearance is polled every millisecond, so the
 // figure is not rounded to the usual 20 ms pumping step.
-Sample run_once(const std::wstring& command, const Text& title) {
+Sample run_once(const std::wstring& exe, const Text& title) {
     Sample s;
     Process p;
     double t0 = seconds_now();
-    if (!p.start(command)) return s;
+    if (!p.start(L"\"" + exe + L"\"")) return s;
     HWND found = nullptr;
     while (!(found = find_window_of(p.id(), title)) && seconds_now() - t0 < 60) Sleep(1);
     if (!found) return s;
     s.start_ms = (seconds_now() - t0) * 1000;
     // Pictures, fonts and the first paint belong to the start; let it settle.
     wait_until([] { return false; }, 3000);
-    PROCESS_MEMORY_COUNTERS_EX pmc = {};
-    pmc.cb = sizeof pmc;
-    if (GetProcessMemoryInfo(p.handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
-        s.private_kb = pmc.PrivateUsage / 1024.0;
+    s.private_kb = process_resources(p.handle(), p.id(), exe).private_kb;
     return s;
 }
 
@@ -61,8 +58,8 @@ double median(std::vector<double> v) {
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, static_cast<int>(std::wcstol(argv[1], nullptr, 10))) : 5;
-    const std::wstring app = L"\"" + std::wstring(TALLOWIN_APP_DIR_W) + L"\\Tallowin.exe\"";
-    const std::wstring bare = L"\"" + std::wstring(TALLOWIN_BENCH_DIR_W) + L"\\bare_timer_window.exe\"";
+    const std::wstring app = std::wstring(TALLOWIN_APP_DIR_W) + L"\\Tallowin.exe";
+    const std::wstring bare = std::wstring(TALLOWIN_BENCH_DIR_W) + L"\\bare_timer_window.exe";
     std::vector<double> app_ms, bare_ms, app_kb, bare_kb;
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that a slow stretch of the machine hits both.
