@@ -28,7 +28,8 @@ Bytes recode_bytes(const Bytes& bytes, const Text& from, const Text& to) {
     const int wide_len = MultiByteToWideChar(source, MB_ERR_INVALID_CHARS, in, in_len, nullptr, 0);
     if (wide_len <= 0) return Bytes();
     std::wstring wide(static_cast<std::size_t>(wide_len), L'\0');
-    if (MultiByteToWideChar(source, MB_ERR_INVALID_CHARS, in, in_len, &wide[0], wide_len) != wide_len)
+    if (MultiByteToWideChar(source, MB_ERR_INVALID_CHARS, in, in_len, &wide[0], wide_len) !=
+        wide_len)
         return Bytes();
 
     // CP_UTF8 takes neither flag; every UTF-16 string it is given here came
@@ -40,8 +41,9 @@ Bytes recode_bytes(const Bytes& bytes, const Text& from, const Text& to) {
         WideCharToMultiByte(target, flags, wide.data(), wide_len, nullptr, 0, nullptr, used);
     if (out_len <= 0 || used_default) return Bytes();
     Bytes out(static_cast<std::size_t>(out_len));
-    if (WideCharToMultiByte(target, flags, wide.data(), wide_len, reinterpret_cast<char*>(out.data()),
-                            out_len, nullptr, used) != out_len ||
+    if (WideCharToMultiByte(target, flags, wide.data(), wide_len,
+                            reinterpret_cast<char*>(out.data()), out_len, nullptr,
+                            used) != out_len ||
         used_default)
         return Bytes();
     return out;

@@ -2,6 +2,7 @@
 #include "platform/win32/shell.h"
 
 #include <windows.h>
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 void open_in_browser(const Text& url) {

@@ -2,7 +2,9 @@
 // download_bytes against loopback servers this test's fixtures start (plain
 // and TLS, self-signed), what the server saw of each, the hostile servers
 // that the two bounds end, and recode_bytes. Literals are GBK.
+// winsock2.h before windows.h, which would pull in the old winsock.h.
 #include <winsock2.h>
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,11 +30,19 @@ std::string port_of(const char* state) {
     return port;
 }
 
-std::string http_base() { return "http://127.0.0.1:" + port_of(WEB_HTTP_STATE); }
-std::string https_base() { return "https://127.0.0.1:" + port_of(WEB_HTTPS_STATE); }
+std::string http_base() {
+    return "http://127.0.0.1:" + port_of(WEB_HTTP_STATE);
+}
+std::string https_base() {
+    return "https://127.0.0.1:" + port_of(WEB_HTTPS_STATE);
+}
 
-Text text_of(const Bytes& b) { return Text(b.begin(), b.end()); }
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Text text_of(const Bytes& b) {
+    return Text(b.begin(), b.end());
+}
+Bytes bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 // A port with nothing listening: bound by us, then let go.
 std::string closed_port() {
@@ -58,7 +68,9 @@ std::string header_value(const Text& head, const std::string& name) {
     return head.substr(from, head.find("\r\n", from) - from);
 }
 
-std::string request_line(const Text& head) { return head.substr(0, head.find("\r\n")); }
+std::string request_line(const Text& head) {
+    return head.substr(0, head.find("\r\n"));
+}
 
 TEST(WineHttpRequest, WhatTheServerSees) {
     const std::string url = http_base() + "/echo?q=1#frag";
@@ -66,7 +78,8 @@ TEST(WineHttpRequest, WhatTheServerSees) {
     const Text head = text_of(http_request(url, headers, cookies));
     std::printf("http_request saw:\n%s", head.c_str());
     EXPECT_EQ(request_line(head), "GET /echo?q=1#frag HTTP/1.1");
-    EXPECT_EQ(header_value(head, "User-Agent"), "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
+    EXPECT_EQ(header_value(head, "User-Agent"),
+              "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
     EXPECT_EQ(header_value(head, "Accept"), "*/*");
     EXPECT_EQ(header_value(head, "Referer"), url);
     EXPECT_EQ(header_value(head, "Accept-Language"), "zh-cn");
@@ -144,7 +157,8 @@ TEST(WineDownload, WhatTheServerSees) {
     const Text head = text_of(download_bytes(http_base() + "/echo?q=1#frag"));
     std::printf("download_bytes saw:\n%s", head.c_str());
     EXPECT_EQ(request_line(head), "GET /echo?q=1 HTTP/1.0");
-    EXPECT_EQ(header_value(head, "User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
+    EXPECT_EQ(header_value(head, "User-Agent"),
+              "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
     EXPECT_EQ(header_value(head, "Accept"), "*/*");
     EXPECT_EQ(header_value(head, "Referer"), "(none)");
     EXPECT_EQ(header_value(head, "Accept-Language"), "(none)");
@@ -172,7 +186,8 @@ TEST(WineDownload, Answers) {
         EXPECT_EQ(download_bytes(r.url), r.body);
     }
     // The announcement as the program shows it.
-    const Bytes notice = download_bytes(http_base() + "/tallowin/raw/master/%E5%85%AC%E5%91%8A.txt");
+    const Bytes notice =
+        download_bytes(http_base() + "/tallowin/raw/master/%E5%85%AC%E5%91%8A.txt");
     EXPECT_EQ(text_of(recode_bytes(notice, "UTF-8", "GBK")), "公告：今天更新。\r\nline 2\r\n");
 }
 
@@ -198,7 +213,8 @@ TEST(WineBounds, SlowServersAndHugeBodies) {
             Text cookies;
             c.body = c.downloader ? download_bytes(http_base() + c.path)
                                   : http_request(http_base() + c.path, c.headers, cookies);
-            c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            c.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         });
     }
     for (std::thread& t : threads) t.join();
@@ -228,7 +244,8 @@ TEST(WineBounds, DISABLED_CostOfAnAbandonedRedirectLoop) {
         FILETIME created, ended, kernel, user;
         GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
         auto value = [](const FILETIME& f) {
-            return (static_cast<unsigned long long>(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7;
+            return (static_cast<unsigned long long>(f.dwHighDateTime) << 32 | f.dwLowDateTime) /
+                   1e7;
         };
         return value(kernel) + value(user);
     };
@@ -239,8 +256,9 @@ TEST(WineBounds, DISABLED_CostOfAnAbandonedRedirectLoop) {
     const double after_start = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) Sleep(100);
-    std::printf("redirect loop: %.2f s of processor during the 30 s wait, %.2f s in the 10 s after\n",
-                during, cpu_seconds() - after_start);
+    std::printf(
+        "redirect loop: %.2f s of processor during the 30 s wait, %.2f s in the 10 s after\n",
+        during, cpu_seconds() - after_start);
 }
 
 TEST(WineRecode, AllOrNothing) {
@@ -255,13 +273,17 @@ TEST(WineRecode, AllOrNothing) {
         {"Chinese", bytes("\xE7\x89\x88\xE6\x9C\xAC"), "UTF-8", "GBK", bytes("版本")},
         {"names in any case", bytes("\xE7\x89\x88"), "utf-8", "gbk", bytes("版")},
         {"back to UTF-8", bytes("版本"), "GBK", "UTF-8", bytes("\xE7\x89\x88\xE6\x9C\xAC")},
-        {"an invalid byte", bytes("ab\xFF" "cd"), "UTF-8", "GBK", Bytes()},
+        {"an invalid byte",
+         bytes("ab\xFF"
+               "cd"),
+         "UTF-8", "GBK", Bytes()},
         {"a truncated character", bytes("ab\xE7\x89"), "UTF-8", "GBK", Bytes()},
         {"an overlong form", bytes("\xC0\xAF"), "UTF-8", "GBK", Bytes()},
         {"a character GBK lacks", bytes("a\xF0\x9F\x98\x80"), "UTF-8", "GBK", Bytes()},
         {"empty input", Bytes(), "UTF-8", "GBK", Bytes()},
         {"an unknown name", bytes("abc"), "UTF-16", "GBK", Bytes()},
-        {"a zero byte", bytes(std::string("a\0b", 3)), "UTF-8", "GBK", bytes(std::string("a\0b", 3))},
+        {"a zero byte", bytes(std::string("a\0b", 3)), "UTF-8", "GBK",
+         bytes(std::string("a\0b", 3))},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
