@@ -19,6 +19,7 @@
 #include "platform/transfer_bounds.h"
 #include "platform/win32/download.h"
 #include "platform/win32/recode.h"
+#include "platform/win32/shell.h"
 #include "web/http_request.h"
 
 namespace {
@@ -289,6 +290,24 @@ TEST(WineRecode, AllOrNothing) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(recode_bytes(r.in, r.from, r.to), r.out);
     }
+}
+
+TEST(WineShell, OpenInBrowserStartsWhatItIsGiven) {
+    // A probe program stands in for the browser, so no real one starts.
+    const std::string out = std::string(SHELL_PROBE) + ".out";
+    DeleteFileA(out.c_str());
+    open_in_browser(SHELL_PROBE);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < deadline)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    std::ifstream in(out);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "show=1");  // SW_SHOWNORMAL
+    in.close();
+    DeleteFileA(out.c_str());
+    open_in_browser("");  // nothing to open: returns, nothing happens
 }
 
 }  // namespace
