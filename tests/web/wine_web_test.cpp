@@ -126,7 +126,9 @@ TEST(WineHttpRequest, NothingListening) {
     Text headers = "old", cookies = "old";
     const std::string url = "http://127.0.0.1:" + closed_port() + "/ok";
     EXPECT_TRUE(http_request(url, headers, cookies).empty());
-    EXPECT_EQ(headers, Text(5000, ' '));
+    // Windows fails the header report here (5000 spaces stay); Wine reports
+    // an empty block. Either way no status line and no cookies.
+    EXPECT_TRUE(headers == Text(5000, ' ') || headers == "\r\n") << headers;
     EXPECT_EQ(cookies, "");
     EXPECT_EQ(fetch_text(url), "");
     EXPECT_TRUE(download_bytes(url).empty());
