@@ -14,8 +14,7 @@ int main() {
     const std::string out = std::string(path) + ".out";
     const std::string tmp = out + ".tmp";
     if (FILE* f = std::fopen(tmp.c_str(), "w")) {
-        std::fprintf(f, "show=%d\n",
-                     (info.dwFlags & STARTF_USESHOWWINDOW) ? info.wShowWindow : -1);
+        std::fprintf(f, "show=%d\n", (info.dwFlags & STARTF_USESHOWWINDOW) ? info.wShowWindow : -1);
         std::fclose(f);
         MoveFileA(tmp.c_str(), out.c_str());
     }

@@ -3,9 +3,10 @@
 // and TLS, self-signed), what the server saw of each, the hostile servers
 // that the two bounds end, and recode_bytes. Literals are GBK.
 // winsock2.h before windows.h, which would pull in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
-
 #include <windows.h>
+// clang-format on
 
 #include <gtest/gtest.h>
 
