@@ -21,7 +21,7 @@ Paths with a behaviour of their own (the query is ignored):
   /loop          302 to /loop, for ever
   /drip          200, Content-Length 300, one byte per second
   /silent        reads the request, never answers
-  /huge          200, a 24 MiB body, streamed
+  /huge          200, a 100 MB body, streamed
   /truncated     200, Content-Length 1000, 100 bytes sent, then closed
   /junk          4 KiB of binary junk instead of HTTP, then closed
   /reset         reads the request, then resets the connection
@@ -50,7 +50,7 @@ import urllib.parse
 
 SLOW_LIMIT = 150
 HEAD_LIMIT = 64 * 1024
-HUGE_SIZE = 24 * 1024 * 1024
+HUGE_SIZE = 100 * 1000 * 1000
 BEHAVIOURS = ("ok", "echo", "zero", "empty", "cookies", "bigheaders", "hugeheaders",
               "redirect", "loop", "drip", "silent", "huge", "truncated", "junk", "reset")
 
