@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/window_def.h"
+#include "platform/window_def.h"
 #include "platform/image.h"
 #include "platform/win32/gdi_handles.h"
 

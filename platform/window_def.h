@@ -1,6 +1,6 @@
-// Window definitions as data: every window of the program is a WindowDef with
-// its controls in stacking order (first on top). The toolkit builds a fresh
-// instance from a definition at every opening.
+// The toolkit's vocabulary for window definitions: every window of the
+// program is a WindowDef with its controls in stacking order (first on top).
+// The toolkit builds a fresh instance from a definition at every opening.
 #pragma once
 
 #include <cstdint>
