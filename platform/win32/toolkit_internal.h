@@ -26,7 +26,7 @@ struct WindowInstance {
     std::vector<std::unique_ptr<Control>> controls;
     OwnedIcon large_icon, small_icon;  // only for icons of its own
     OwnedBrush edit_back;              // background brush of its edit boxes
-    std::vector<HWND> disabled_by_me;  // windows this dialog disabled
+    bool is_dialog = false;
 };
 
 // The open window built from def, or null.
