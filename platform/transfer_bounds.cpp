@@ -39,7 +39,8 @@ bool TransferSink::abandoned() {
 
 TransferResult run_bounded(std::function<void(TransferSink&)> work, int time_limit_ms) {
     auto sink = std::make_shared<TransferSink>();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(time_limit_ms);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(time_limit_ms);
     try {
         std::thread([sink, work = std::move(work)] {
             work(*sink);
@@ -66,7 +67,8 @@ void read_body(TransferSink& sink,
                const std::function<std::uint32_t(std::uint8_t*, std::uint32_t)>& read) {
     std::uint8_t buffer[1024] = {};
     for (;;) {
-        const std::uint32_t count = std::min<std::uint32_t>(read(buffer, sizeof buffer), sizeof buffer);
+        const std::uint32_t count =
+            std::min<std::uint32_t>(read(buffer, sizeof buffer), sizeof buffer);
         if (count == 0) return;
         if (!sink.add_body(buffer, count)) return;
     }

@@ -59,4 +59,5 @@ TransferResult run_bounded(std::function<void(TransferSink&)> work,
 // read counts 0), the cap is reached or the caller has given up. read fills
 // the buffer and returns the count; a count above the size asked for is
 // taken as the size.
-void read_body(TransferSink& sink, const std::function<std::uint32_t(std::uint8_t*, std::uint32_t)>& read);
+void read_body(TransferSink& sink,
+               const std::function<std::uint32_t(std::uint8_t*, std::uint32_t)>& read);

@@ -14,7 +14,9 @@
 namespace {
 
 // An empty Text reaches WinInet as a null pointer.
-const char* arg(const Text& t) { return t.empty() ? nullptr : t.c_str(); }
+const char* arg(const Text& t) {
+    return t.empty() ? nullptr : t.c_str();
+}
 
 // One WinInet handle, closed exactly once when it goes out of scope, so the
 // three close in reverse order on every path.
@@ -39,8 +41,8 @@ void transfer(const WinInetSeam& seam, const Text& url, TransferSink& sink) {
     Handle internet(seam, seam.internet_open(HttpAgent, 1 /* direct */, nullptr, nullptr, 0));
     if (!internet) return;
     const Text host = url_host(url, false);
-    Handle connection(seam, seam.internet_connect(internet.get(), arg(host), url_port(url),
-                                                  nullptr, nullptr, 3 /* HTTP */, 0, 0));
+    Handle connection(seam, seam.internet_connect(internet.get(), arg(host), url_port(url), nullptr,
+                                                  nullptr, 3 /* HTTP */, 0, 0));
     if (!connection) return;
     const Text path = url_path(url);
     Handle request(seam, seam.http_open_request(connection.get(), "GET", arg(path), "HTTP/1.1",
@@ -70,7 +72,9 @@ void transfer(const WinInetSeam& seam, const Text& url, TransferSink& sink) {
 
 }  // namespace
 
-bool is_https_url(const Text& url) { return lower_ascii(left_of(url, 8)) == "https://"; }
+bool is_https_url(const Text& url) {
+    return lower_ascii(left_of(url, 8)) == "https://";
+}
 
 std::uint32_t request_flags(const Text& url) {
     return HttpFlagReload | HttpFlagNeedFile |
@@ -98,8 +102,8 @@ Text collect_cookies(const Text& response_headers) {
 
 Bytes http_request(const WinInetSeam& seam, const Text& url, Text& response_headers,
                    Text& response_cookies, int time_limit_ms) {
-    TransferResult result = run_bounded(
-        [seam, url](TransferSink& sink) { transfer(seam, url, sink); }, time_limit_ms);
+    TransferResult result =
+        run_bounded([seam, url](TransferSink& sink) { transfer(seam, url, sink); }, time_limit_ms);
     if (!result.request_opened) return Bytes();
     response_headers = result.finished ? result.headers : spaces(HttpHeaderReportSize);
     response_cookies = collect_cookies(response_headers);

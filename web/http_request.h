@@ -14,13 +14,12 @@
 struct WinInetSeam {
     void* (*internet_open)(const char* agent, std::uint32_t access, const char* proxy,
                            const char* proxy_bypass, std::uint32_t flags);
-    void* (*internet_connect)(void* internet, const char* host, std::int32_t port,
-                              const char* user, const char* password, std::uint32_t service,
-                              std::uint32_t flags, std::uintptr_t context);
+    void* (*internet_connect)(void* internet, const char* host, std::int32_t port, const char* user,
+                              const char* password, std::uint32_t service, std::uint32_t flags,
+                              std::uintptr_t context);
     void* (*http_open_request)(void* connection, const char* verb, const char* path,
-                               const char* version, const char* referrer,
-                               const char** accept_types, std::uint32_t flags,
-                               std::uintptr_t context);
+                               const char* version, const char* referrer, const char** accept_types,
+                               std::uint32_t flags, std::uintptr_t context);
     int (*internet_set_option)(void* handle, std::uint32_t option, void* value,
                                std::uint32_t length);
     int (*http_send_request)(void* request, const char* headers, std::uint32_t headers_length,
@@ -59,8 +58,7 @@ Text collect_cookies(const Text& response_headers);
 // (as a failed header report), the cookies empty and the body what was read.
 Bytes http_request(const WinInetSeam& seam, const Text& url, Text& response_headers,
                    Text& response_cookies, int time_limit_ms = TransferTimeLimitMs);
-Text fetch_text(const WinInetSeam& seam, const Text& url,
-                int time_limit_ms = TransferTimeLimitMs);
+Text fetch_text(const WinInetSeam& seam, const Text& url, int time_limit_ms = TransferTimeLimitMs);
 
 // Over the real WinInet (target only).
 const WinInetSeam& wininet_seam();

@@ -53,12 +53,14 @@ int query_info(void* request, std::uint32_t level, void* buffer, std::uint32_t* 
     return ok;
 }
 
-int close_handle(void* handle) { return InternetCloseHandle(handle); }
+int close_handle(void* handle) {
+    return InternetCloseHandle(handle);
+}
 
 }  // namespace
 
 const WinInetSeam& wininet_seam() {
-    static const WinInetSeam seam = {open,        connect,   open_request, set_option,
+    static const WinInetSeam seam = {open,         connect,   open_request, set_option,
                                      send_request, read_file, query_info,   close_handle};
     return seam;
 }
@@ -67,4 +69,6 @@ Bytes http_request(const Text& url, Text& response_headers, Text& response_cooki
     return http_request(wininet_seam(), url, response_headers, response_cookies);
 }
 
-Text fetch_text(const Text& url) { return fetch_text(wininet_seam(), url); }
+Text fetch_text(const Text& url) {
+    return fetch_text(wininet_seam(), url);
+}

@@ -11,9 +11,15 @@ namespace {
 
 FakeWinInet* fake = nullptr;
 
-std::string str(const char* s) { return s ? "\"" + std::string(s) + "\"" : "null"; }
-std::string num(std::uint64_t n) { return std::to_string(n); }
-std::string handle(void* h) { return h ? "h" + num(reinterpret_cast<std::uintptr_t>(h)) : "null"; }
+std::string str(const char* s) {
+    return s ? "\"" + std::string(s) + "\"" : "null";
+}
+std::string num(std::uint64_t n) {
+    return std::to_string(n);
+}
+std::string handle(void* h) {
+    return h ? "h" + num(reinterpret_cast<std::uintptr_t>(h)) : "null";
+}
 
 void record(const std::string& call) {
     std::lock_guard<std::mutex> hold(fake->lock);
@@ -43,9 +49,9 @@ void* open(const char* agent, std::uint32_t access, const char* proxy, const cha
 void* connect(void* internet, const char* host, std::int32_t port, const char* user,
               const char* password, std::uint32_t service, std::uint32_t flags,
               std::uintptr_t context) {
-    record("InternetConnectA(" + handle(internet) + ", " + str(host) + ", " +
-           std::to_string(port) + ", " + str(user) + ", " + str(password) + ", " + num(service) +
-           ", " + num(flags) + ", " + num(context) + ")");
+    record("InternetConnectA(" + handle(internet) + ", " + str(host) + ", " + std::to_string(port) +
+           ", " + str(user) + ", " + str(password) + ", " + num(service) + ", " + num(flags) +
+           ", " + num(context) + ")");
     maybe_block("connect");
     return new_handle(2);
 }
@@ -93,8 +99,8 @@ int read_file(void* request, void* buffer, std::uint32_t to_read, std::uint32_t*
     const Bytes chunk = fake->reads.front();
     fake->reads.pop_front();
     std::memcpy(buffer, chunk.data(), std::min<std::size_t>(chunk.size(), to_read));
-    *read = fake->overstated_count ? fake->overstated_count
-                                   : static_cast<std::uint32_t>(chunk.size());
+    *read =
+        fake->overstated_count ? fake->overstated_count : static_cast<std::uint32_t>(chunk.size());
     return 1;
 }
 
@@ -126,14 +132,18 @@ const WinInetSeam fake_seam = {open,         connect,   open_request, set_option
 
 }  // namespace
 
-FakeWinInet::FakeWinInet() { fake = this; }
+FakeWinInet::FakeWinInet() {
+    fake = this;
+}
 
 FakeWinInet::~FakeWinInet() {
     release_and_wait_closed();
     fake = nullptr;
 }
 
-const WinInetSeam& FakeWinInet::seam() const { return fake_seam; }
+const WinInetSeam& FakeWinInet::seam() const {
+    return fake_seam;
+}
 
 bool FakeWinInet::release_and_wait_closed() {
     std::unique_lock<std::mutex> hold(lock);

@@ -12,7 +12,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 TEST(HttpRequest, CallsForHttpsAndHttp) {
     struct Row {
@@ -21,7 +23,8 @@ TEST(HttpRequest, CallsForHttpsAndHttp) {
     };
     const Row rows[] = {
         {"https://host/dir/file.txt", "InternetConnectA(h1, \"host\", 443, null, null, 3, 0, 0)",
-         "HttpOpenRequestA(h2, \"GET\", \"/dir/file.txt\", \"HTTP/1.1\", null, null, 0x80800010, 0)",
+         "HttpOpenRequestA(h2, \"GET\", \"/dir/file.txt\", \"HTTP/1.1\", null, null, 0x80800010, "
+         "0)",
          "https://host/dir/file.txt"},
         {"http://host:8080/a?b=1", "InternetConnectA(h1, \"host\", 8080, null, null, 3, 0, 0)",
          "HttpOpenRequestA(h2, \"GET\", \"/a?b=1\", \"HTTP/1.1\", null, null, 0x80004010, 0)",
@@ -37,15 +40,17 @@ TEST(HttpRequest, CallsForHttpsAndHttp) {
         fake.report = "HTTP/1.1 200 OK\r\n\r\n";
         Text headers, cookies;
         EXPECT_EQ(http_request(fake.seam(), r.url, headers, cookies), bytes("body"));
-        const std::string block = "Accept: */*\r\nReferer: " + r.referer + "\r\nAccept-Language: zh-cn";
-        EXPECT_THAT(fake.calls,
-                    ElementsAre("InternetOpenA(\"Mozilla/4.0 (compatible; MSIE 9.0; Windows NT "
-                                "6.1)\", 1, null, null, 0)",
-                                r.connect, r.open_request, "InternetSetOptionA(h3, 31, 4)",
-                                "HttpSendRequestA(h3, " + std::to_string(block.size()) + ", null, 0)",
-                                "InternetReadFile(h3, 1024)", "InternetReadFile(h3, 1024)",
-                                "HttpQueryInfoA(h3, 22, 5000, null)", "InternetCloseHandle(h3)",
-                                "InternetCloseHandle(h2)", "InternetCloseHandle(h1)"));
+        const std::string block =
+            "Accept: */*\r\nReferer: " + r.referer + "\r\nAccept-Language: zh-cn";
+        EXPECT_THAT(
+            fake.calls,
+            ElementsAre("InternetOpenA(\"Mozilla/4.0 (compatible; MSIE 9.0; Windows NT "
+                        "6.1)\", 1, null, null, 0)",
+                        r.connect, r.open_request, "InternetSetOptionA(h3, 31, 4)",
+                        "HttpSendRequestA(h3, " + std::to_string(block.size()) + ", null, 0)",
+                        "InternetReadFile(h3, 1024)", "InternetReadFile(h3, 1024)",
+                        "HttpQueryInfoA(h3, 22, 5000, null)", "InternetCloseHandle(h3)",
+                        "InternetCloseHandle(h2)", "InternetCloseHandle(h1)"));
         EXPECT_EQ(fake.sent_headers, block);
         EXPECT_EQ(fake.security_value, 0x1F380u);
         EXPECT_EQ(headers, "HTTP/1.1 200 OK\r\n\r\n");
@@ -161,11 +166,11 @@ TEST(CollectCookies, Lines) {
     const Row rows[] = {
         {"Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2\r\n", "a=1; b=2"},
         {"set-cookie: c=3\r\nSET-COOKIE: d=4; x\r\n", ""},
-        {"Set-Cookie:a=1\r\n", ""},                          // no ": ", no name
-        {"Set-Cookie: \r\nSet-Cookie: b=2\r\n", "; b=2"},    // an empty item keeps its "; "
-        {"Set-Cookie: \r\n", ""},                            // "; " alone is cut to empty
-        {"Set-Cookie: x=1 Set-cookie: y\r\n", "x=1  y"},     // every "Set-Cookie:" removed
-        {"Set-Cookie: 　名=值　; path=/\r\n", "名=值"},       // full-width spaces trimmed
+        {"Set-Cookie:a=1\r\n", ""},                        // no ": ", no name
+        {"Set-Cookie: \r\nSet-Cookie: b=2\r\n", "; b=2"},  // an empty item keeps its "; "
+        {"Set-Cookie: \r\n", ""},                          // "; " alone is cut to empty
+        {"Set-Cookie: x=1 Set-cookie: y\r\n", "x=1  y"},   // every "Set-Cookie:" removed
+        {"Set-Cookie: 　名=值　; path=/\r\n", "名=值"},    // full-width spaces trimmed
         {"Set-Cookie: ;\r\nSet-Cookie: e=5\r\n", "; e=5"},
         {"", ""},
     };

@@ -37,7 +37,9 @@ TEST(TextBetween, Cases) {
 
 TEST(TextBetween, MarkerInsideDoubleByteCharacterIsNotFound) {
     // D9 41 is one character; its second byte is 'A' and must not match.
-    const Text text = "\xD9\x41" "b";
+    const Text text =
+        "\xD9\x41"
+        "b";
     EXPECT_EQ(text_between(text, "A", "b"), "");
     EXPECT_EQ(text_before(text, "A"), "");
 }

@@ -71,8 +71,8 @@ TEST(TransferBounds, TimeLimitAbandonsTheWorker) {
     std::unique_lock<std::mutex> hold(gate->lock);
     gate->open = true;
     gate->changed.notify_all();
-    ASSERT_TRUE(gate->changed.wait_for(hold, std::chrono::seconds(10),
-                                       [&] { return gate->worker_done; }));
+    ASSERT_TRUE(
+        gate->changed.wait_for(hold, std::chrono::seconds(10), [&] { return gate->worker_done; }));
     EXPECT_FALSE(gate->kept_more);
 }
 
