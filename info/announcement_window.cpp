@@ -8,20 +8,24 @@
 #include "platform/win32/recode.h"
 #include "platform/win32/toolkit.h"
 
+// clang-format off
 const WindowDef AnnouncementWindow{
     .title = "联网公告",
-    .width = 380,
-    .height = 250,
+    .width = 380, .height = 250,  // outer size
     .on_created = load_announcement,
     .controls = {
-        {.name = "编辑框1", .kind = ControlKind::EditBox, .left = 0, .top = 0, .width = 376, .height = 224,
+        {.name = "编辑框1", .kind = ControlKind::EditBox,
+         .left = 0, .top = 0, .width = 376, .height = 224,
          .tab_stop = true, .align = HAlign::Centre,
          .edit = {.multi_line = true, .h_scroll = true, .v_scroll = true, .read_only = false,
                   .want_return = true, .text_rgb = 0x000000, .back_rgb = 0xFFFFFF}},
     },
 };
+// clang-format on
 
-void open_announcement_window() { open_window(AnnouncementWindow, true); }
+void open_announcement_window() {
+    open_window(AnnouncementWindow, true);
+}
 
 void load_announcement() {
     Bytes body = download_bytes(AnnouncementUrl);

@@ -5,14 +5,16 @@
 
 #include "platform/win32/toolkit.h"
 
+// clang-format off
 const WindowDef ContactWindow{
     .title = "QQ",
-    .width = 318,
-    .height = 435,
+    .width = 318, .height = 435,  // outer size
     .controls = {
-        {.name = "图片框1", .kind = ControlKind::PictureBox, .left = -8, .top = 0, .width = 320,
-         .height = 408, .picture = {"CONTACT_PICTURE"}, .picture_mode = PictureMode::Centre},
+        {.name = "图片框1", .kind = ControlKind::PictureBox,
+         .left = -8, .top = 0, .width = 320, .height = 408,
+         .picture = {"CONTACT_PICTURE"}, .picture_mode = PictureMode::Centre},
     },
 };
+// clang-format on
 
 void open_contact_window() { open_window(ContactWindow, true); }
