@@ -124,7 +124,8 @@ protected:
         const std::wstring published = std::wstring(TALLOWIN_SOURCE_DIR_W) + L"\\published";
         ASSERT_TRUE(write_file(kVersionFile, read_file(published + L"\\版本.txt")));
         ASSERT_TRUE(write_file(kAnnouncementFile, read_file(published + L"\\公告.txt")));
-        ASSERT_TRUE(app.start(L"\"" + built_program(L"Tallowin_loopback.exe") + L"\""));
+        ASSERT_TRUE(app.start(L"\"" + built_program(L"Tallowin_loopback.exe") + L"\""))
+            << "CreateProcess failed: " << GetLastError();
         ASSERT_TRUE(wait_until(
             [&] { return (main = find_window_of(app.id(), "Tallowin")) != nullptr; }, kStartMs))
             << "MainWindow did not appear";
