@@ -3,19 +3,19 @@
 # gets a display), prepares the prefix with a 1024x768 virtual desktop and
 # keeps a wineserver alive; stop_wine_session ends what it started, by id.
 # Sourced, not run; needs common.sh first.
-WINE_PREFIX_DIR="$BUILD_TARGET/wineprefix"
+WINE_PREFIX_DIR="$BUILD_WINE/wineprefix"
 XVFB_PID=""
 WINESERVER_PID=""
 
 start_wine_session() {
   local width=${1:-1024} height=${2:-768}
-  mkdir -p "$BUILD_TARGET"
+  mkdir -p "$BUILD_WINE"
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
-  export WINEPREFIX="$WINE_PREFIX_DIR" WINEARCH=win32 WINEDEBUG=-all
+  export WINEPREFIX="$WINE_PREFIX_DIR" WINEARCH="$(wine_tests_arch)" WINEDEBUG=-all WINE_LOADER
   export LANG=zh_CN.UTF-8
   unset LC_ALL
   if [ -z "${DISPLAY:-}" ] || [ "${TALLOWIN_PRIVATE_X:-1}" = 1 ]; then
-    local fd_file="$BUILD_TARGET/xvfb.display"
+    local fd_file="$BUILD_WINE/xvfb.display"
     rm -f "$fd_file"
     Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
     XVFB_PID=$!
@@ -29,15 +29,15 @@ start_wine_session() {
   fi
   if [ ! -f "$WINEPREFIX/.tallowin-ready" ]; then
     echo "wine: preparing the prefix"
-    wineboot -i >/dev/null 2>&1 || true
+    "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     # Debian's Wine does not find its own fonts-wine files by itself; without
     # Marlett the caption buttons show letters instead of their symbols.
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Every process shares one virtual desktop, which draws the frames
     # itself: no window manager is needed and the screen size is fixed.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f >/dev/null 2>&1
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.tallowin-ready"
   fi

@@ -82,11 +82,14 @@ TEST_F(MainWindowE2E, RunLogButtonTogglesHeightKeepingWidthAndPlace) {
         SCOPED_TRACE(h);
         click(kRunLogButton);
         ASSERT_TRUE(has_height(h));
+        // The handler sets the height first and the list box's visibility
+        // after it; from another process the two can be seen in between.
+        EXPECT_TRUE(wait_until([&] { return (IsWindowVisible(log) != FALSE) == (h == 300); }, 5000))
+            << "the run log's visibility did not follow the height";
         RECT r = window_rect(main);
         EXPECT_EQ(r.left, before.left);
         EXPECT_EQ(r.top, before.top);
         EXPECT_EQ(r.right - r.left, 284);
-        EXPECT_EQ(IsWindowVisible(log) != FALSE, h == 300);
     }
 }
 

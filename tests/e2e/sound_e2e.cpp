@@ -66,9 +66,15 @@ protected:
         if (got.size() < kHome.size() || got.compare(got.size() - kHome.size(), kHome.size(), kHome) != 0)
             GTEST_SKIP() << "HOME is not the capture folder " << text_of_wide(kHome)
                          << " (CTest sets it); it is " << text_of_wide(got);
-        // Wine's 32-bit ALSA driver and the 32-bit ALSA library it loads.
+        // Wine's ALSA driver and the ALSA library it loads, of this build's
+        // width (a 64-bit build of the tests runs under wine64).
+#ifdef _WIN64
+        const wchar_t* needed[] = {L"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-unix\\winealsa.so",
+                                   L"Z:\\usr\\lib\\x86_64-linux-gnu\\libasound.so.2"};
+#else
         const wchar_t* needed[] = {L"Z:\\usr\\lib\\i386-linux-gnu\\wine\\i386-unix\\winealsa.so",
                                    L"Z:\\usr\\lib\\i386-linux-gnu\\libasound.so.2"};
+#endif
         for (const wchar_t* path : needed)
             if (!exists(path)) GTEST_SKIP() << "no " << text_of_wide(path) << ": Wine cannot reach ALSA";
 
