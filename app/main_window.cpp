@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 
 #include "detector/detector_tick.h"
+#include "info/easter_egg_window.h"
+#include "info/version_window.h"
 #include "platform/datetime.h"
 #include "platform/win32/toolkit.h"
 
@@ -10,90 +12,46 @@ bool RunLogShown = false;
 
 namespace {
 
-FontDef counter_font() {
-    FontDef f;
-    f.height = -19;
-    f.weight = 700;
-    return f;
-}
-const FontDef kCounterFont = counter_font();
-
-ControlDef button(const char* name, int left, int top, int width, int height, const char* caption,
-                  Handler on_click) {
-    ControlDef c;
-    c.name = name;
-    c.kind = ControlKind::Button;
-    c.left = left, c.top = top, c.width = width, c.height = height;
-    c.tab_stop = true;
-    c.caption = caption;
-    c.on_event = on_click;
-    return c;
-}
-
-ControlDef label(const char* name, int left, int top, int width, int height, const char* caption,
-                 HAlign align, const FontDef* font = nullptr) {
-    ControlDef c;
-    c.name = name;
-    c.kind = ControlKind::Label;
-    c.left = left, c.top = top, c.width = width, c.height = height;
-    c.caption = caption;
-    c.align = align;
-    c.font = font;
-    return c;
-}
-
-ControlDef run_log() {
-    ControlDef c;
-    c.name = "列表框1";
-    c.kind = ControlKind::ListBox;
-    c.left = 8, c.top = 120, c.width = 264, c.height = 144;
-    c.tab_stop = true;
-    return c;
-}
-
-ControlDef picture() {
-    ControlDef c;
-    c.name = "图片框1";
-    c.kind = ControlKind::PictureBox;
-    c.left = 16, c.top = 8, c.width = 72, c.height = 112;
-    c.picture = MediaRef{"MAIN_PICTURE"};
-    c.picture_mode = PictureMode::Stretch;
-    return c;
-}
-
-ControlDef detector_timer() {
-    ControlDef c;
-    c.name = "时钟1检测周期";
-    c.kind = ControlKind::Timer;
-    c.visible = false;
-    c.timer_period_ms = 3000;
-    c.on_event = detector_tick;
-    return c;
-}
-
-WindowDef main_window_def() {
-    WindowDef w;
-    w.title = "Tallowin";
-    w.width = 284;
-    w.height = kMainWindowHeightLogHidden;
-    w.icon = MediaRef{"MAIN_WINDOW_ICON"};
-    w.on_created = main_window_created;
-    w.controls = {
-        button("按钮3", 208, 80, 64, 32, "版本信息", nullptr),
-        run_log(),
-        button("按钮2", 128, 80, 80, 32, "运行日志", toggle_run_log),
-        picture(),
-        detector_timer(),
-        label("标签4", 200, 48, 40, 24, "0", HAlign::Left, &kCounterFont),
-        label("标签2", 128, 48, 64, 24, "签到次数：", HAlign::Right),
-        label("标签1", 96, 16, 152, 24, "自动签到正在运行", HAlign::Centre),
-    };
-    return w;
-}
+const FontDef kCounterFont{.height = -19, .weight = 700};
 
 }  // namespace
 
-const WindowDef MainWindow = main_window_def();
+// clang-format off
+const WindowDef MainWindow{
+    .title = "Tallowin",
+    .width = 284,
+    .height = kMainWindowHeightLogHidden,
+    .icon = {"MAIN_WINDOW_ICON"},
+    .on_created = main_window_created,
+    .controls = {
+        {.name = "按钮3", .kind = ControlKind::Button,
+         .left = 208, .top = 80, .width = 64, .height = 32,
+         .tab_stop = true, .caption = "版本信息", .on_event = open_version_window},
+        {.name = "列表框1", .kind = ControlKind::ListBox,
+         .left = 8, .top = 120, .width = 264, .height = 144,
+         .tab_stop = true},
+        {.name = "按钮2", .kind = ControlKind::Button,
+         .left = 128, .top = 80, .width = 80, .height = 32,
+         .tab_stop = true, .caption = "运行日志", .on_event = toggle_run_log},
+        {.name = "图片框1", .kind = ControlKind::PictureBox,
+         .left = 16, .top = 8, .width = 72, .height = 112,
+         .picture = {"MAIN_PICTURE"}, .picture_mode = PictureMode::Stretch,
+         .on_event = open_easter_egg_window},
+        {.name = "时钟1检测周期", .kind = ControlKind::Timer,
+         .visible = false, .timer_period_ms = 3000,
+         .on_event = detector_tick},
+        {.name = "标签4", .kind = ControlKind::Label,
+         .left = 200, .top = 48, .width = 40, .height = 24,
+         .caption = "0", .align = HAlign::Left, .word_wrap = false, .font = &kCounterFont},
+        {.name = "标签2", .kind = ControlKind::Label,
+         .left = 128, .top = 48, .width = 64, .height = 24,
+         .caption = "签到次数：", .align = HAlign::Right, .word_wrap = false},
+        {.name = "标签1", .kind = ControlKind::Label,
+         .left = 96, .top = 16, .width = 152, .height = 24,
+         .caption = "自动签到正在运行", .align = HAlign::Centre, .word_wrap = false},
+    },
+};
+// clang-format on
 
 void main_window_created() {
     Text line = join_text({date_time_to_text(now_local()), " 自动签到开始运行"});

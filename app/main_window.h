@@ -2,7 +2,7 @@
 // the run log and the detector's timer.
 #pragma once
 
-#include "app/window_def.h"
+#include "platform/window_def.h"
 
 extern const WindowDef MainWindow;
 

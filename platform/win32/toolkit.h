@@ -3,7 +3,7 @@
 // run log list box, and program start and end.
 #pragma once
 
-#include "app/window_def.h"
+#include "platform/window_def.h"
 #include "platform/text.h"
 
 struct Control;  // a live control of an open window

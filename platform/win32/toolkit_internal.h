@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/window_def.h"
+#include "platform/window_def.h"
 #include "platform/image.h"
 #include "platform/win32/gdi_handles.h"
 
@@ -26,7 +26,7 @@ struct WindowInstance {
     std::vector<std::unique_ptr<Control>> controls;
     OwnedIcon large_icon, small_icon;  // only for icons of its own
     OwnedBrush edit_back;              // background brush of its edit boxes
-    std::vector<HWND> disabled_by_me;  // windows this dialog disabled
+    bool is_dialog = false;
 };
 
 // The open window built from def, or null.

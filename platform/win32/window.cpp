@@ -47,25 +47,45 @@ void register_classes() {
     register_picture_class(g_instance);
 }
 
-// The windows without an owner that a new dialog disables: in this program
-// the main window alone; dialogs already open stay enabled.
-std::vector<HWND> disable_unowned_windows(HWND except) {
-    std::vector<HWND> disabled;
-    for (auto& [def, w] : g_open) {
-        (void)def;
-        if (w->hwnd == except || GetWindow(w->hwnd, GW_OWNER) != nullptr) continue;
-        if (IsWindowEnabled(w->hwnd)) {
-            EnableWindow(w->hwnd, FALSE);
-            disabled.push_back(w->hwnd);
-        }
-    }
-    return disabled;
+// The windows without an owner that the open dialogs hold disabled (in this
+// program the main window alone). They are held from the first dialog until
+// no dialog of the program is left, whichever dialog closes first: a dialog
+// opened from a dialog may outlive the one that opened it.
+std::vector<HWND> g_held_by_dialogs;
+
+bool held_by_dialogs(HWND hwnd) {
+    return std::find(g_held_by_dialogs.begin(), g_held_by_dialogs.end(), hwnd) != g_held_by_dialogs.end();
 }
 
-void restore_disabled(WindowInstance& w) {
-    for (HWND h : w.disabled_by_me)
+// Dialogs already open stay enabled; a window disabled before stays as it was.
+void hold_unowned_windows(HWND dialog) {
+    for (auto& [def, w] : g_open) {
+        (void)def;
+        if (w->hwnd == dialog || GetWindow(w->hwnd, GW_OWNER) != nullptr) continue;
+        if (IsWindowEnabled(w->hwnd)) {
+            EnableWindow(w->hwnd, FALSE);
+            g_held_by_dialogs.push_back(w->hwnd);
+        }
+    }
+}
+
+bool another_dialog_open(HWND except) {
+    return std::any_of(g_open.begin(), g_open.end(), [except](const auto& entry) {
+        return entry.second->is_dialog && entry.second->hwnd != except && IsWindow(entry.second->hwnd);
+    });
+}
+
+void release_held_windows() {
+    std::vector<HWND> held;
+    held.swap(g_held_by_dialogs);
+    for (HWND h : held)
         if (IsWindow(h)) EnableWindow(h, TRUE);
-    w.disabled_by_me.clear();
+}
+
+// Called as a dialog goes: the held windows take input again only when it
+// was the last dialog.
+void release_if_last_dialog(HWND going) {
+    if (!another_dialog_open(going)) release_held_windows();
 }
 
 void set_icons(WindowInstance& w) {
@@ -97,6 +117,7 @@ void set_icons(WindowInstance& w) {
 WindowInstance* create_window(const WindowDef& def, bool as_dialog) {
     auto* w = new WindowInstance;
     w->def = &def;
+    w->is_dialog = as_dialog;
     // Centred on the primary screen, signed division truncating toward zero.
     int x = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
@@ -130,7 +151,7 @@ bool open(const WindowDef& def, bool as_dialog) {
     WindowInstance* w = create_window(def, as_dialog);
     if (!w) return false;
     HWND hwnd = w->hwnd;
-    if (as_dialog) w->disabled_by_me = disable_unowned_windows(hwnd);
+    if (as_dialog) hold_unowned_windows(hwnd);
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
     if (!as_dialog) return true;
@@ -147,12 +168,14 @@ bool open(const WindowDef& def, bool as_dialog) {
         if (got < 0) break;
         dispatch_message(msg);
     }
-    if (WindowInstance* still = find_instance(def)) restore_disabled(*still);
+    // After a quit message the program is ending and no dialog loop runs
+    // any more, so nothing is held.
+    if (IsWindow(hwnd)) release_held_windows();
     return true;
 }
 
 void on_destroy(WindowInstance& w) {
-    restore_disabled(w);
+    if (w.is_dialog) release_if_last_dialog(w.hwnd);
     destroy_controls(w);
     g_open.erase(w.def);
 }
@@ -200,9 +223,13 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_CLOSE:
-        // Give the windows this dialog disabled their input back before it
-        // goes, so activation returns to them and not elsewhere.
-        restore_disabled(*w);
+        // A window held by a dialog stays: a close request can still reach
+        // it (from another program, say), and the handler waiting in the
+        // dialog's loop would come back to a window that is gone.
+        if (held_by_dialogs(hwnd)) return 0;
+        // The held windows get their input back before the last dialog goes,
+        // so activation returns to them and not elsewhere.
+        if (w->is_dialog) release_if_last_dialog(hwnd);
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:

@@ -129,6 +129,58 @@ TEST_F(Toolkit, WindowDisabledBeforeTheDialogStaysDisabledAfterIt) {
     EXPECT_FALSE(IsWindowEnabled(owner));
 }
 
+// A close request can reach the main window while a dialog holds it, from
+// another program for instance; the handler waiting in the dialog's loop
+// must come back to a window that is still there.
+TEST_F(Toolkit, WindowHeldByADialogRefusesCloseRequests) {
+    open_startup_window(kOwner);
+    HWND owner = hwnd_of(kOwner);
+    bool open_after_requests = false;
+    run_soon([&] {
+        PostMessageW(owner, WM_CLOSE, 0, 0);
+        PostMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageW(owner, WM_CLOSE, 0, 0);
+        pump_until([] { return false; }, 200);
+        open_after_requests = IsWindow(owner) && window_is_open(kOwner);
+        close_window(kDialog);
+    });
+    open_window(kDialog, true);
+    EXPECT_TRUE(open_after_requests);
+    ASSERT_TRUE(window_is_open(kOwner));
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    // Once no dialog holds it, a close request closes it as before.
+    PostMessageW(owner, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(pump_until([] { return !window_is_open(kOwner); }, 3000));
+}
+
+// Closing the outer dialog (Esc or its close box; it stays enabled) while the
+// inner one is open must not give the main window its input back: a second
+// dialog could then be opened inside the inner dialog's loop.
+TEST_F(Toolkit, MainWindowIsHeldUntilTheLastDialogGoes) {
+    open_startup_window(kOwner);
+    HWND owner = hwnd_of(kOwner);
+    bool outer_gone = false, owner_enabled_after_outer = true, inner_open_after_outer = false;
+    bool owner_enabled_after_inner = false;
+    run_soon([&] {
+        run_soon([&] {
+            PostMessageW(hwnd_of(kDialog), WM_KEYDOWN, VK_ESCAPE, 0);
+            outer_gone = pump_until([] { return !window_is_open(kDialog); }, 3000);
+            owner_enabled_after_outer = IsWindowEnabled(owner);
+            inner_open_after_outer = window_is_open(kInnerDialog);
+            close_window(kInnerDialog);
+        });
+        open_window(kInnerDialog, true);
+        owner_enabled_after_inner = IsWindowEnabled(owner);
+    });
+    open_window(kDialog, true);
+    EXPECT_TRUE(outer_gone);
+    EXPECT_TRUE(inner_open_after_outer);
+    EXPECT_FALSE(owner_enabled_after_outer) << "a dialog is still open";
+    EXPECT_TRUE(owner_enabled_after_inner);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_FALSE(window_is_open(kDialog));
+}
+
 TEST_F(Toolkit, NestedLoopKeepsTheTimerFiring) {
     open_startup_window(kOwner);
     g_ticks = 0;

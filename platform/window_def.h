@@ -1,6 +1,6 @@
-// Window definitions as data: every window of the program is a WindowDef with
-// its controls in stacking order (first on top). The toolkit builds a fresh
-// instance from a definition at every opening.
+// The toolkit's vocabulary for window definitions: every window of the
+// program is a WindowDef with its controls in stacking order (first on top).
+// The toolkit builds a fresh instance from a definition at every opening.
 #pragma once
 
 #include <cstdint>
@@ -56,10 +56,10 @@ struct ControlDef {
     HAlign align = HAlign::Left;
     bool word_wrap = false;
     const FontDef* font = nullptr;  // none: DEFAULT_GUI_FONT
-    MediaRef picture;
+    MediaRef picture = {};
     PictureMode picture_mode = PictureMode::Natural;
     int timer_period_ms = 0;
-    EditSettings edit;
+    EditSettings edit = {};
     // Clicked (button), left button pressed (picture box), periodic (timer).
     Handler on_event = nullptr;
 };
@@ -67,7 +67,7 @@ struct ControlDef {
 struct WindowDef {
     const char* title = "";  // code page 936
     int width = 0, height = 0;  // outer size
-    MediaRef icon;  // none: the executable's icon
+    MediaRef icon = {};  // none: the executable's icon
     Handler on_created = nullptr;
     std::vector<ControlDef> controls;
 };
