@@ -17,3 +17,10 @@ target_compile_definitions(wine_web_tests PRIVATE
   WEB_HTTP_STATE="${http_state_win}" WEB_HTTPS_STATE="${https_state_win}")
 add_test(NAME wine_web_tests COMMAND wine_web_tests)
 set_tests_properties(wine_web_tests PROPERTIES FIXTURES_REQUIRED "web_http;web_https")
+
+# open_in_browser starts this probe instead of a browser.
+add_executable(shell_probe shell_probe.cpp)
+target_link_options(shell_probe PRIVATE -static)
+add_dependencies(wine_web_tests shell_probe)
+string(REPLACE "/" "\\\\" shell_probe_win "Z:${CMAKE_CURRENT_BINARY_DIR}/shell_probe.exe")
+target_compile_definitions(wine_web_tests PRIVATE SHELL_PROBE="${shell_probe_win}")

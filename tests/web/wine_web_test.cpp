@@ -3,9 +3,10 @@
 // and TLS, self-signed), what the server saw of each, the hostile servers
 // that the two bounds end, and recode_bytes. Literals are GBK.
 // winsock2.h before windows.h, which would pull in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
-
 #include <windows.h>
+// clang-format on
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "platform/transfer_bounds.h"
 #include "platform/win32/download.h"
 #include "platform/win32/recode.h"
+#include "platform/win32/shell.h"
 #include "web/http_request.h"
 
 namespace {
@@ -125,7 +127,9 @@ TEST(WineHttpRequest, NothingListening) {
     Text headers = "old", cookies = "old";
     const std::string url = "http://127.0.0.1:" + closed_port() + "/ok";
     EXPECT_TRUE(http_request(url, headers, cookies).empty());
-    EXPECT_EQ(headers, Text(5000, ' '));
+    // Windows fails the header report here (5000 spaces stay); Wine reports
+    // an empty block. Either way no status line and no cookies.
+    EXPECT_TRUE(headers == Text(5000, ' ') || headers == "\r\n") << headers;
     EXPECT_EQ(cookies, "");
     EXPECT_EQ(fetch_text(url), "");
     EXPECT_TRUE(download_bytes(url).empty());
@@ -289,6 +293,24 @@ TEST(WineRecode, AllOrNothing) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(recode_bytes(r.in, r.from, r.to), r.out);
     }
+}
+
+TEST(WineShell, OpenInBrowserStartsWhatItIsGiven) {
+    // A probe program stands in for the browser, so no real one starts.
+    const std::string out = std::string(SHELL_PROBE) + ".out";
+    DeleteFileA(out.c_str());
+    open_in_browser(SHELL_PROBE);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < deadline)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    std::ifstream in(out);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "show=1");  // SW_SHOWNORMAL
+    in.close();
+    DeleteFileA(out.c_str());
+    open_in_browser("");  // nothing to open: returns, nothing happens
 }
 
 }  // namespace
