@@ -4,9 +4,12 @@
 // a loopback server whose files and behaviour the driver switches by writing
 // files through their Z: paths; the browser the shell starts for "查看更新";
 // and the detector going on while a dialog is open.
+// winsock2.h before windows.h, which gtest.h brings too.
+#include <winsock2.h>
+// (kept apart so that include sorting leaves it first)
+
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winsock2.h>
 
 #include <string>
 #include <vector>
