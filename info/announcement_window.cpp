@@ -31,5 +31,10 @@ void load_announcement() {
     Bytes body = download_bytes(AnnouncementUrl);
     // Converted in full or not at all: an invalid byte empties the box.
     Text text = text_of_bytes(recode_bytes(body, "UTF-8", "GBK"));
+    // A notice is a few hundred bytes; what a hostile server sends may run to
+    // the download cap. An edit box lays out a long line in time that grows
+    // with its square (under Wine a 64 KiB line takes 20 s, 1 MiB hours), so
+    // the box gets at most the first AnnouncementShownLimit bytes.
+    text = left_whole_chars(text, AnnouncementShownLimit);
     set_property(control(AnnouncementWindow, "编辑框1"), kPropCaption, text);
 }

@@ -96,6 +96,17 @@ Text mid_of(const Text& t, int pos, int n) {
     return t.substr(from, std::min(static_cast<std::size_t>(n), t.size() - from));
 }
 
+Text left_whole_chars(const Text& t, int n) {
+    if (n <= 0) return Text();
+    std::size_t end = 0;
+    while (end < t.size()) {
+        std::size_t next = end + char_len_at(t, end);
+        if (next > static_cast<std::size_t>(n)) break;
+        end = next;
+    }
+    return t.substr(0, end);
+}
+
 int find_first(const Text& t, const Text& s, int start, bool ignore_case) {
     if (start < 1) start = 1;
     if (static_cast<std::size_t>(start) > t.size()) return -1;

@@ -25,6 +25,9 @@ int text_len(const Text& t);
 Text left_of(const Text& t, int n);
 Text right_of(const Text& t, int n);
 Text mid_of(const Text& t, int pos, int n);
+// The longest start of t made of whole characters and at most n bytes: a
+// cut that never splits a double-byte character.
+Text left_whole_chars(const Text& t, int n);
 
 // Position (1-based) of the first occurrence of s at or after start, or -1.
 // start below 1 means 1. ignore_case folds ASCII letters only.

@@ -81,6 +81,14 @@ TEST(Text, CuttingCountsRawBytes) {
         {"mid", "abcdef", 2, -1, ""},
         {"mid", "", 1, 1, ""},
         {"mid", "年月", 2, 2, "\xEA\xD4"},
+        {"whole", "abc", 0, 2, "ab"},
+        {"whole", "abc", 0, 10, "abc"},
+        {"whole", "abc", 0, 0, ""},
+        {"whole", "abc", 0, -1, ""},
+        {"whole", "年月", 0, 3, "\xC4\xEA"},
+        {"whole", "年月", 0, 1, ""},
+        {"whole", "a年", 0, 2, "a"},
+        {"whole", "a\xC4", 0, 2, "a\xC4"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.op) + " " + hex(r.t) + " pos " + std::to_string(r.pos) +
@@ -89,6 +97,7 @@ TEST(Text, CuttingCountsRawBytes) {
         if (std::string(r.op) == "left") got = left_of(r.t, r.n);
         if (std::string(r.op) == "right") got = right_of(r.t, r.n);
         if (std::string(r.op) == "mid") got = mid_of(r.t, r.pos, r.n);
+        if (std::string(r.op) == "whole") got = left_whole_chars(r.t, r.n);
         EXPECT_EQ(hex(got), hex(r.expected));
     }
 }
