@@ -40,5 +40,10 @@ bool wait_until(const std::function<bool()>& cond, DWORD ms);
 HWND find_window_of(DWORD pid, const Text& title);
 
 Text window_text(HWND hwnd);
+
+// Whole files, for drivers that play a server's files: read_file gives the
+// empty string for a file it cannot open.
+std::string read_file(const std::wstring& path);
+bool write_file(const std::wstring& path, const std::string& bytes);
 RECT window_rect(HWND hwnd);
 Text list_line(HWND list, int index);

@@ -28,17 +28,6 @@ constexpr DWORD kTwoTicksMs = 2 * 3000 + 2000;
 const std::wstring kRoot = TALLOWIN_INFO_ROOT_W;
 const std::wstring kModeFile = kRoot + L"\\_mode";
 
-bool write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
 // Whether the window's thread answers a message within ms.
 bool answers(HWND w, DWORD ms) {
     DWORD_PTR r = 0;

@@ -44,30 +44,6 @@ const std::wstring kVersionFile = kRemoteDir + L"\\版本.txt";
 const std::wstring kAnnouncementFile = kRemoteDir + L"\\公告.txt";
 const std::wstring kModeFile = kRoot + L"\\_mode";
 
-std::string read_file(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::string();
-    std::string data;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-    CloseHandle(f);
-    return data;
-}
-
-bool write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
 // UTF-8 bytes as they would be published: the source is UTF-8, and u8
 // literals keep it so whatever the execution character set.
 std::string utf8(const char* s) {

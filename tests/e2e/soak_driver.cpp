@@ -45,17 +45,6 @@ constexpr int kStandInWidth = 186, kStandInHeight = 200;  // 0.93
 const std::wstring kRoot = TALLOWIN_INFO_ROOT_W;
 const std::wstring kRemoteDir = kRoot + L"\\tallowin\\raw\\master";
 
-bool write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
 std::mutex g_print;
 void say(const char* format, ...) {
     std::lock_guard<std::mutex> lock(g_print);
