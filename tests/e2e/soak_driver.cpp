@@ -191,8 +191,6 @@ private:
     std::wstring exe_;
 };
 
-Text list_text(HWND list, int i) { return list_line(list, i); }
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -283,7 +281,7 @@ int wmain(int argc, wchar_t** argv) {
     long lines = static_cast<long>(SendMessageW(log, LB_GETCOUNT, 0, 0));
     bool log_ok = lines == clicks + 1;
     for (long i = 0; i < lines && log_ok; ++i) {
-        Text line = list_text(log, static_cast<int>(i));
+        Text line = list_line(log, static_cast<int>(i));
         const Text suffix = i == 0 ? " 自动签到开始运行" : " 自动签到";
         log_ok = line.size() > suffix.size() && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0 &&
                  SendMessageW(log, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == i + 1;
