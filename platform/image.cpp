@@ -48,6 +48,7 @@ struct PngDecode {
     png_uint_32 height = 0;
     std::unique_ptr<png_byte[]> rgba;   // width * height * 4, rows top to bottom
     std::unique_ptr<png_bytep[]> rows;  // height pointers into rgba
+    bool interlaced = false;
 
     PngDecode(const std::uint8_t* d, std::size_t n) : data(d), size(n) {}
     PngDecode(const PngDecode&) = delete;
@@ -100,6 +101,7 @@ bool read_header(PngDecode& d) {
     }
     d.width = width;
     d.height = height;
+    d.interlaced = png_get_interlace_type(d.png, d.info) != PNG_INTERLACE_NONE;
     return true;
 }
 
@@ -129,6 +131,10 @@ void blend_to_bgrx(const png_byte* rgba, std::size_t pixels, std::uint32_t backg
             bgrx[0] = rgba[2];
             bgrx[1] = rgba[1];
             bgrx[2] = rgba[0];
+        } else if (a == 0) {  // the formula gives the background exactly
+            bgrx[0] = static_cast<std::uint8_t>(bg_b);
+            bgrx[1] = static_cast<std::uint8_t>(bg_g);
+            bgrx[2] = static_cast<std::uint8_t>(bg_r);
         } else {
             bgrx[0] = static_cast<std::uint8_t>(blend_channel(a, rgba[2], bg_b));
             bgrx[1] = static_cast<std::uint8_t>(blend_channel(a, rgba[1], bg_g));
@@ -138,6 +144,35 @@ void blend_to_bgrx(const png_byte* rgba, std::size_t pixels, std::uint32_t backg
     }
 }
 
+
+bool open_png(PngDecode& d) {
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
+    if (d.png == nullptr) return false;
+    d.info = png_create_info_struct(d.png);
+    return d.info != nullptr && read_header(d);
+}
+
+// The whole picture at its own size, once its header has been read.
+OpaqueImage decode_whole(PngDecode& d, std::uint32_t background_rgb) {
+    // Not zero-filled: pages of a large buffer for a truncated file are
+    // never touched.
+    const std::size_t pixels = std::size_t(d.width) * d.height;
+    d.rgba.reset(new (std::nothrow) png_byte[pixels * 4]);
+    d.rows.reset(new (std::nothrow) png_bytep[d.height]);
+    if (!d.rgba || !d.rows) return {};
+    for (png_uint_32 y = 0; y < d.height; ++y) {
+        d.rows[y] = d.rgba.get() + std::size_t(y) * d.width * 4;
+    }
+    if (!read_pixels(d)) return {};
+
+    OpaqueImage image;
+    image.bgrx.resize(pixels * 4);
+    blend_to_bgrx(d.rgba.get(), pixels, background_rgb, image.bgrx.data());
+    image.width = static_cast<int>(d.width);
+    image.height = static_cast<int>(d.height);
+    return image;
+}
+
 }  // namespace
 
 OpaqueImage decode_png_on_background(const std::uint8_t* data, std::size_t size,
@@ -145,29 +180,8 @@ OpaqueImage decode_png_on_background(const std::uint8_t* data, std::size_t size,
     if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0) return {};
     try {
         PngDecode d(data, size);
-        d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error,
-                                       on_png_warning);
-        if (d.png == nullptr) return {};
-        d.info = png_create_info_struct(d.png);
-        if (d.info == nullptr || !read_header(d)) return {};
-
-        // Not zero-filled: pages of a large buffer for a truncated file are
-        // never touched.
-        const std::size_t pixels = std::size_t(d.width) * d.height;
-        d.rgba.reset(new (std::nothrow) png_byte[pixels * 4]);
-        d.rows.reset(new (std::nothrow) png_bytep[d.height]);
-        if (!d.rgba || !d.rows) return {};
-        for (png_uint_32 y = 0; y < d.height; ++y) {
-            d.rows[y] = d.rgba.get() + std::size_t(y) * d.width * 4;
-        }
-        if (!read_pixels(d)) return {};
-
-        OpaqueImage image;
-        image.bgrx.resize(pixels * 4);
-        blend_to_bgrx(d.rgba.get(), pixels, background_rgb, image.bgrx.data());
-        image.width = static_cast<int>(d.width);
-        image.height = static_cast<int>(d.height);
-        return image;
+        if (!open_png(d)) return {};
+        return decode_whole(d, background_rgb);
     } catch (const std::bad_alloc&) {
         return {};
     }
@@ -262,64 +276,144 @@ AxisWeights axis_weights(int src, int dst) {
     return aw;
 }
 
+
+// Scales rows as they come, top to bottom: each source row is scaled across,
+// then added with its weight into every destination row it covers. The sums
+// of one destination row are built in source order, the order a two-pass
+// scale over the whole picture builds them in, so the result is the same to
+// the last bit whether the rows come from a decoded picture or from libpng.
+class RowScaler {
+public:
+    RowScaler(int source_width, int source_height, int width, int height)
+        : wx_(axis_weights(source_width, width)),
+          wy_(axis_weights(source_height, height)),
+          width_(width),
+          height_(height),
+          across_(std::size_t(width) * 3),
+          sums_(std::size_t(width) * height * 3, 0.0) {}
+
+    // Source row y (rows must come in order), as opaque B G R x pixels.
+    void add_row(int y, const std::uint8_t* bgrx) {
+        scale_across(bgrx);
+        while (lowest_ < height_ && row_end(lowest_) <= y) ++lowest_;
+        for (int d = lowest_; d < height_ && wy_.first[d] <= y; ++d) {
+            if (y >= row_end(d)) continue;
+            const double w = wy_.weights[wy_.start[d] + std::size_t(y - wy_.first[d])];
+            double* sum = sums_.data() + std::size_t(d) * width_ * 3;
+            for (std::size_t i = 0; i < across_.size(); ++i) sum[i] += w * across_[i];
+        }
+    }
+
+    OpaqueImage finish() const {
+        OpaqueImage result;
+        result.width = width_;
+        result.height = height_;
+        result.bgrx.assign(std::size_t(width_) * height_ * 4, 0);
+        const double* sum = sums_.data();
+        std::uint8_t* out = result.bgrx.data();
+        for (std::size_t px = 0; px < std::size_t(width_) * height_; ++px, sum += 3, out += 4) {
+            for (int c = 0; c < 3; ++c) {
+                const double v = std::floor(sum[c] + 0.5);
+                out[c] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
+            }
+        }
+        return result;
+    }
+
+private:
+    // One past the last source row destination row d takes.
+    int row_end(int d) const {
+        return wy_.first[d] + static_cast<int>(wy_.start[d + 1] - wy_.start[d]);
+    }
+
+    void scale_across(const std::uint8_t* in) {
+        double* out = across_.data();
+        for (int x = 0; x < width_; ++x, out += 3) {
+            const std::uint8_t* p = in + std::size_t(wx_.first[x]) * 4;
+            double b = 0, g = 0, r = 0;
+            for (std::size_t k = wx_.start[x]; k < wx_.start[x + 1]; ++k, p += 4) {
+                const double w = wx_.weights[k];
+                b += w * p[0];
+                g += w * p[1];
+                r += w * p[2];
+            }
+            out[0] = b;
+            out[1] = g;
+            out[2] = r;
+        }
+    }
+
+    AxisWeights wx_, wy_;
+    int width_, height_;
+    int lowest_ = 0;              // destination rows above it are complete
+    std::vector<double> across_;  // the current source row, scaled across: B G R
+    std::vector<double> sums_;    // every destination pixel: B G R
+};
+
+bool scalable(int source_width, int source_height, int width, int height) {
+    return dimensions_allowed(std::uint64_t(std::max(source_width, 0)),
+                              std::uint64_t(std::max(source_height, 0))) &&
+           dimensions_allowed(std::uint64_t(std::max(width, 0)), std::uint64_t(std::max(height, 0)));
+}
+
+// Row by row, each blended and handed to the scaler as it comes, so the
+// picture never exists at its own size. Only trivially destructible locals
+// past setjmp; nothing here allocates or throws.
+bool read_rows_scaled(PngDecode& d, RowScaler& scaler, png_byte* rgba, std::uint8_t* bgrx,
+                      std::uint32_t background_rgb) {
+    if (setjmp(png_jmpbuf(d.png))) return false;
+    for (png_uint_32 y = 0; y < d.height; ++y) {
+        png_read_row(d.png, rgba, nullptr);
+        blend_to_bgrx(rgba, d.width, background_rgb, bgrx);
+        scaler.add_row(static_cast<int>(y), bgrx);
+    }
+    return true;
+}
+
 }  // namespace
 
 OpaqueImage scale_image(const OpaqueImage& source, int width, int height) {
-    if (source.empty() || width <= 0 || height <= 0 ||
-        !dimensions_allowed(std::uint64_t(source.width), std::uint64_t(source.height)) ||
-        !dimensions_allowed(std::uint64_t(width), std::uint64_t(height)) ||
+    if (source.empty() || !scalable(source.width, source.height, width, height) ||
         source.bgrx.size() < std::size_t(source.width) * source.height * 4) {
         return {};
     }
     try {
-        const int sw = source.width, sh = source.height;
-        const AxisWeights wx = axis_weights(sw, width);
-        const AxisWeights wy = axis_weights(sh, height);
-
-        // Horizontal pass: every source row to `width` samples, B G R in double.
-        std::vector<double> rows(std::size_t(sh) * width * 3);
-        for (int y = 0; y < sh; ++y) {
-            const std::uint8_t* in = source.bgrx.data() + std::size_t(y) * sw * 4;
-            double* out = rows.data() + std::size_t(y) * width * 3;
-            for (int x = 0; x < width; ++x, out += 3) {
-                const std::uint8_t* p = in + std::size_t(wx.first[x]) * 4;
-                double b = 0, g = 0, r = 0;
-                for (std::size_t k = wx.start[x]; k < wx.start[x + 1]; ++k, p += 4) {
-                    const double w = wx.weights[k];
-                    b += w * p[0];
-                    g += w * p[1];
-                    r += w * p[2];
-                }
-                out[0] = b;
-                out[1] = g;
-                out[2] = r;
-            }
+        RowScaler scaler(source.width, source.height, width, height);
+        for (int y = 0; y < source.height; ++y) {
+            scaler.add_row(y, source.bgrx.data() + std::size_t(y) * source.width * 4);
         }
+        return scaler.finish();
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
 
-        // Vertical pass: `height` rows, each a weighted sum of source rows.
-        OpaqueImage result;
-        result.width = width;
-        result.height = height;
-        result.bgrx.assign(std::size_t(width) * height * 4, 0);
-        std::vector<double> acc(std::size_t(width) * 3);
-        for (int y = 0; y < height; ++y) {
-            std::fill(acc.begin(), acc.end(), 0.0);
-            int sy = wy.first[y];
-            for (std::size_t k = wy.start[y]; k < wy.start[y + 1]; ++k, ++sy) {
-                const double w = wy.weights[k];
-                const double* row = rows.data() + std::size_t(sy) * width * 3;
-                for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += w * row[i];
-            }
-            std::uint8_t* out = result.bgrx.data() + std::size_t(y) * width * 4;
-            for (int x = 0; x < width; ++x, out += 4) {
-                for (int c = 0; c < 3; ++c) {
-                    const double v = std::floor(acc[std::size_t(x) * 3 + c] + 0.5);
-                    out[c] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-                }
-                out[3] = 0;
-            }
+PlacedImage decode_png_placed(const std::uint8_t* data, std::size_t size,
+                              std::uint32_t background_rgb, const PlaceFor& place_for) {
+    if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0 || !place_for) return {};
+    try {
+        PngDecode d(data, size);
+        if (!open_png(d)) return {};
+        const int pw = static_cast<int>(d.width), ph = static_cast<int>(d.height);
+        PlacedImage placed;
+        placed.place = place_for(pw, ph);
+        const int w = placed.place.width, h = placed.place.height;
+        if (w == pw && h == ph) {
+            placed.image = decode_whole(d, background_rgb);
+        } else if (!scalable(pw, ph, w, h)) {
+            return {};
+        } else if (d.interlaced) {
+            // An interlaced picture is whole only after its last pass.
+            placed.image = scale_image(decode_whole(d, background_rgb), w, h);
+        } else {
+            RowScaler scaler(pw, ph, w, h);
+            std::vector<png_byte> rgba(std::size_t(pw) * 4);
+            std::vector<std::uint8_t> bgrx(std::size_t(pw) * 4);
+            if (!read_rows_scaled(d, scaler, rgba.data(), bgrx.data(), background_rgb)) return {};
+            placed.image = scaler.finish();
         }
-        return result;
+        if (placed.image.empty()) return {};
+        return placed;
     } catch (const std::bad_alloc&) {
         return {};
     }

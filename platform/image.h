@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Opaque 32-bit pixels, rows top to bottom, each pixel B, G, R, 0 (the byte
@@ -33,3 +34,20 @@ DrawPlace centre_mode_place(int box_width, int box_height, int picture_width, in
 // Smooth downscale (area averaging) of an opaque image to w x h; used where a
 // large picture is shown in a small box so it does not look jagged.
 OpaqueImage scale_image(const OpaqueImage& source, int width, int height);
+
+// A picture as a picture box keeps it: at the size it is drawn, and where.
+struct PlacedImage {
+    OpaqueImage image;
+    DrawPlace place;
+};
+
+// Chooses where and how large a picture of the given size is drawn.
+using PlaceFor = std::function<DrawPlace(int picture_width, int picture_height)>;
+
+// decode_png_on_background followed by scale_image to the size place_for
+// chooses, with the same pixels, but row by row: a picture drawn smaller than
+// its own size is never held at its own size. Interlaced PNGs, whole only
+// after their last pass, are decoded whole first. Empty when the PNG cannot
+// be decoded or the chosen size cannot be drawn.
+PlacedImage decode_png_placed(const std::uint8_t* data, std::size_t size,
+                              std::uint32_t background_rgb, const PlaceFor& place_for);

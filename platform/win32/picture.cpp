@@ -1,5 +1,6 @@
 // Picture boxes: the picture is decoded and blended with COLOR_BTNFACE once,
-// when loaded, and scaled smoothly to the size its mode draws it at; painting
+// when loaded, row by row straight into the size its mode draws it at (a
+// 1500-pixel picture in a 64-pixel box never exists at full size); painting
 // then only copies it onto the background.
 #include <windows.h>
 
@@ -60,21 +61,22 @@ LRESULT CALLBACK picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void load_picture(Control& c) {
     const ControlDef& d = *c.def;
-    Bytes png = resource_bytes(d.picture.resource);
-    OpaqueImage image =
-        decode_png_on_background(png.data(), png.size(), rgb_of_colorref(GetSysColor(COLOR_BTNFACE)));
-    if (image.empty()) return;  // the box shows its background alone
     RECT r;
     GetClientRect(c.hwnd, &r);
-    int bw = r.right - r.left, bh = r.bottom - r.top;
-    DrawPlace place{0, 0, image.width, image.height};
-    if (d.picture_mode == PictureMode::Stretch) place = DrawPlace{0, 0, bw, bh};
-    else if (d.picture_mode == PictureMode::Centre) place = centre_mode_place(bw, bh, image.width, image.height);
-    if (place.width != image.width || place.height != image.height)
-        image = scale_image(image, place.width, place.height);
-    c.picture = std::move(image);
-    c.picture_x = place.x;
-    c.picture_y = place.y;
+    const int bw = r.right - r.left, bh = r.bottom - r.top;
+    const PictureMode mode = d.picture_mode;
+    const PlaceFor place_for = [mode, bw, bh](int pw, int ph) {
+        if (mode == PictureMode::Stretch) return DrawPlace{0, 0, bw, bh};
+        if (mode == PictureMode::Centre) return centre_mode_place(bw, bh, pw, ph);
+        return DrawPlace{0, 0, pw, ph};
+    };
+    Bytes png = resource_bytes(d.picture.resource);
+    PlacedImage placed = decode_png_placed(png.data(), png.size(),
+                                           rgb_of_colorref(GetSysColor(COLOR_BTNFACE)), place_for);
+    if (placed.image.empty()) return;  // the box shows its background alone
+    c.picture = std::move(placed.image);
+    c.picture_x = placed.place.x;
+    c.picture_y = placed.place.y;
 }
 
 void register_picture_class(HINSTANCE instance) {

@@ -602,4 +602,119 @@ TEST(ScaleImage, DecodedPictureScalesEndToEnd) {
     EXPECT_EQ(scale_image(decoded, 6, 8).bgrx, filled(6, 8, 0xF0, 0xF0, 0xF0).bgrx);
 }
 
+// ---- Decoding straight into the drawn size --------------------------------
+
+// Varied colours and alpha, so that every weight of the scale shows.
+Bytes varied_rgba(int w, int h) {
+    Bytes pixels;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            pixels.insert(pixels.end(), {std::uint8_t(x * 37 + y * 11), std::uint8_t(y * 29),
+                                         std::uint8_t(x * y * 7),
+                                         std::uint8_t((x + 2 * y) % 5 == 0 ? 255 : x * 13 + y)});
+        }
+    }
+    return pixels;
+}
+
+PlacedImage placed(const Bytes& png, const PlaceFor& place_for, std::uint32_t background = 0xF0F0F0) {
+    return decode_png_placed(png.data(), png.size(), background, place_for);
+}
+
+PlaceFor fixed_size(int w, int h) {
+    return [w, h](int, int) { return DrawPlace{0, 0, w, h}; };
+}
+
+TEST(DecodePngPlaced, SameAsDecodingWholeThenScaling) {
+    std::vector<std::pair<const char*, PngRecipe>> pictures;
+    pictures.push_back({"RGBA 8 bit", rgba(23, 31, varied_rgba(23, 31))});
+    PngRecipe adam7 = rgba(23, 31, varied_rgba(23, 31));
+    adam7.interlaced = true;
+    pictures.push_back({"RGBA 8 bit, interlaced", adam7});
+    {
+        Bytes indices;
+        for (int i = 0; i < 9 * 14; ++i) indices.push_back(std::uint8_t(i % 3));
+        PngRecipe s = recipe(9, 14, PNG_COLOR_TYPE_PALETTE, 8, indices);
+        s.palette = {{1, 2, 3}, {200, 5, 6}, {7, 180, 9}};
+        s.trns_alpha = {0, 90};
+        pictures.push_back({"palette with tRNS", s});
+    }
+    {
+        Bytes gray;
+        for (int i = 0; i < 16 * 10; ++i) gray.insert(gray.end(), {std::uint8_t(i), 0x55, std::uint8_t(i * 3), 0x10});
+        pictures.push_back({"gray + alpha 16 bit", recipe(16, 10, PNG_COLOR_TYPE_GRAY_ALPHA, 16, gray)});
+    }
+    struct Place {
+        const char* name;
+        PlaceFor place_for;
+    };
+    const Place places[] = {
+        {"natural size", [](int w, int h) { return DrawPlace{0, 0, w, h}; }},
+        {"shrunk", fixed_size(7, 3)},
+        {"narrower, taller", fixed_size(5, 40)},
+        {"grown", [](int w, int h) { return DrawPlace{0, 0, 2 * w + 1, 3 * h}; }},
+        {"one pixel", fixed_size(1, 1)},
+        {"centre mode in 6 x 6", [](int w, int h) { return centre_mode_place(6, 6, w, h); }},
+    };
+    for (const auto& [picture_name, recipe] : pictures) {
+        const Bytes png = encode_png(recipe);
+        const OpaqueImage whole = decode(png, 0x405060);
+        ASSERT_FALSE(whole.empty()) << picture_name;
+        for (const Place& p : places) {
+            SCOPED_TRACE(testing::Message() << picture_name << ", " << p.name);
+            const DrawPlace expected_place = p.place_for(whole.width, whole.height);
+            const OpaqueImage expected = expected_place.width == whole.width && expected_place.height == whole.height
+                                             ? whole
+                                             : scale_image(whole, expected_place.width, expected_place.height);
+            const PlacedImage got = placed(png, p.place_for, 0x405060);
+            EXPECT_EQ(got.place.x, expected_place.x);
+            EXPECT_EQ(got.place.y, expected_place.y);
+            ASSERT_EQ(got.image.width, expected.width);
+            ASSERT_EQ(got.image.height, expected.height);
+            EXPECT_EQ(got.image.bgrx, expected.bgrx);
+        }
+    }
+}
+
+TEST(DecodePngPlaced, MainPictureInItsBoxMatchesTheWholeDecode) {
+    // The picture a real box shrinks most: 1072 x 1500 into 72 x 112.
+    std::FILE* f = std::fopen(TALLOWIN_SOURCE_DIR "/media/MainPicture.png", "rb");
+    ASSERT_NE(f, nullptr);
+    Bytes png;
+    std::uint8_t buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) png.insert(png.end(), buffer, buffer + n);
+    std::fclose(f);
+    int seen_w = 0, seen_h = 0;
+    const PlacedImage got = placed(png, [&](int w, int h) {
+        seen_w = w, seen_h = h;
+        return DrawPlace{0, 0, 72, 112};
+    });
+    EXPECT_EQ(seen_w, 1072);
+    EXPECT_EQ(seen_h, 1500);
+    ASSERT_EQ(got.image.width, 72);
+    ASSERT_EQ(got.image.height, 112);
+    EXPECT_EQ(got.image.bgrx, scale_image(decode(png), 72, 112).bgrx);
+}
+
+TEST(DecodePngPlaced, BrokenPictureOrNoSizeIsEmpty) {
+    const Bytes png = small_rgba_png();
+    const std::vector<Chunk> chunks = chunks_of(png);
+    const Chunk* iend = find_chunk(chunks, "IEND");
+    ASSERT_NE(iend, nullptr);
+    // Cut anywhere, the row-by-row path fails as the whole decode does.
+    for (std::size_t length = 0; length < iend->at; ++length) {
+        SCOPED_TRACE(testing::Message() << "truncated to " << length);
+        const Bytes cut(png.begin(), png.begin() + length);
+        EXPECT_TRUE(placed(cut, fixed_size(3, 2)).image.empty());
+    }
+    EXPECT_FALSE(placed(png, fixed_size(3, 2)).image.empty());
+
+    for (const DrawPlace& p : {DrawPlace{0, 0, 0, 5}, DrawPlace{0, 0, 5, -1}, DrawPlace{0, 0, 20000, 1}}) {
+        SCOPED_TRACE(testing::Message() << p.width << " x " << p.height);
+        EXPECT_TRUE(placed(png, [p](int, int) { return p; }).image.empty());
+    }
+    EXPECT_TRUE(placed(png, nullptr).image.empty());
+    EXPECT_TRUE(decode_png_placed(nullptr, 10, 0, fixed_size(3, 2)).image.empty());
+}
+
 }  // namespace
