@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks what a Windows user relies on in the built Tallowin.exe, read from
-the file itself: a 32-bit GUI executable that imports only the DLLs listed
-here (a new import fails the check, so it is a decision, not an accident),
-its manifest, its version 6.1 and its 14-image icon.
+the file itself: a 32-bit GUI executable that loads only the DLLs listed
+here, at start-up or at the first call into them (a new one fails the check,
+so it is a decision, not an accident), its manifest, its version 6.1 and its
+14-image icon.
 
     check_executable.py EXE
 """
@@ -13,11 +14,26 @@ import sys
 import tempfile
 from pathlib import Path
 
-# Every one ships with every Windows from 7 on.
-EXPECTED_IMPORTS = {
-    "GDI32.dll", "KERNEL32.dll", "msvcrt.dll", "SHELL32.dll", "USER32.dll",
-    "WININET.dll", "WINMM.DLL",
-}
+# Every one ships with every Windows from 7 on. Loaded at start-up:
+STARTUP_IMPORTS = {"GDI32.dll", "KERNEL32.dll", "msvcrt.dll", "USER32.dll"}
+# Delay-loaded, at the first update check, sign-in sound or web page:
+DELAY_LOADED = {"SHELL32.dll", "WININET.dll", "WINMM.dll"}
+# Named by the C runtime linked in: mingw-w64's msvcrt glue loads ADVAPI32,
+# also a system DLL, for functions older msvcrt versions lack; the compiler's
+# 32-bit start-up code asks whether libgcc's DLL is loaded already, to share
+# its unwind tables, and never loads it.
+DELAY_LOAD_DEFS = Path(__file__).resolve().parents[2] / "cmake" / "delay-load"
+NAMED_BY_RUNTIME = {"ADVAPI32.dll", "libgcc_s_dw2-1.dll"}
+
+
+def dll_names_in(data):
+    """Every DLL name the file spells out, in ANSI or UTF-16: the import
+    table's, the delay-load descriptors' (GNU ld leaves their directory entry
+    empty, so they are found by name) and any LoadLibrary argument."""
+    names = {m.decode() for m in re.findall(rb"[A-Za-z0-9_.-]+\.[Dd][Ll][Ll](?![A-Za-z0-9])", data)}
+    wide = re.findall(rb"(?:[A-Za-z0-9_.-]\x00)+\.\x00[Dd]\x00[Ll]\x00[Ll]\x00", data)
+    names |= {m.decode("utf-16-le") for m in wide}
+    return {name.upper() for name in names}
 
 failures = []
 
@@ -47,11 +63,24 @@ def main():
     check(re.search(r"^Subsystem\s+0+2\b", dump, re.M) is not None, "the Windows GUI subsystem")
     # DLL names are case-insensitive; import libraries spell them either way.
     imports = {name.upper() for name in re.findall(r"DLL Name: (\S+)", dump)}
-    expected = {name.upper() for name in EXPECTED_IMPORTS}
-    check(imports <= expected, f"imports only {sorted(EXPECTED_IMPORTS)}; got {sorted(imports)}")
-    new = imports - expected
-    if new:
-        print(f"     new imports: {sorted(new)}")
+    expected = {name.upper() for name in STARTUP_IMPORTS}
+    check(imports <= expected, f"loads at start-up only {sorted(STARTUP_IMPORTS)}; got {sorted(imports)}")
+    named = dll_names_in(Path(exe).read_bytes())
+    delayed = {name.upper() for name in DELAY_LOADED}
+    check(delayed <= named, f"delay-loads {sorted(DELAY_LOADED)}; names {sorted(named)}")
+    known = expected | delayed | {name.upper() for name in NAMED_BY_RUNTIME}
+    check(named <= known, f"names no other DLL; new: {sorted(named - known)}")
+    # A delay-loaded function is found by its plain name at the first call;
+    # a name still carrying its stdcall size would fail only then, on Windows.
+    data = Path(exe).read_bytes()
+    for def_file in sorted(DELAY_LOAD_DEFS.glob("*.def")):
+        functions = re.findall(r"^(\w+)(@\d+)?\s*$", def_file.read_text(), re.M)
+        plain = [f for f, _ in functions if f not in ("LIBRARY", "EXPORTS")]
+        missing = [f for f in plain if re.search(rb"\x00" + f.encode() + rb"\x00", data) is None]
+        decorated = [f for f in plain if (f + "@").encode() in data]
+        check(plain and not missing and not decorated,
+              f"{def_file.stem}: {len(plain)} functions imported by their plain names"
+              + (f"; missing {missing}" if missing else "") + (f"; decorated {decorated}" if decorated else ""))
 
     manifest = resource(exe, 24, 1).decode("utf-8", "replace")
     check('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' in manifest,
