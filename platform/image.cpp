@@ -1,6 +1,7 @@
 // Pictures for picture boxes: PNG decoding from memory with libpng, the
 // one-time alpha blend against the box's background, centre-mode geometry and
-// the smooth downscale used by stretch mode. Portable: no Win32 here.
+// the smooth downscale used by stretch mode, also applied row by row while
+// decoding. Portable: no Win32 here.
 #include "platform/image.h"
 
 #include <png.h>
@@ -143,7 +144,6 @@ void blend_to_bgrx(const png_byte* rgba, std::size_t pixels, std::uint32_t backg
         bgrx[3] = 0;
     }
 }
-
 
 bool open_png(PngDecode& d) {
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);

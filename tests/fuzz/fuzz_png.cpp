@@ -1,5 +1,6 @@
 // libFuzzer target: decode_png_on_background over arbitrary bytes, then the
-// stretch and centre-mode steps a picture box takes with the result. Any
+// stretch and centre-mode steps a picture box takes with the result, and the
+// row-by-row decode into the box, which must give the same pixels. Any
 // crash, leak, sanitizer report or broken invariant is a finding.
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (small.width != 72 || small.height != 112 || small.bgrx.size() != 72u * 112 * 4) {
             std::abort();
         }
+        const PlacedImage placed = decode_png_placed(data, size, background,
+                                                     [](int, int) { return DrawPlace{0, 0, 72, 112}; });
+        if (placed.image.bgrx != small.bgrx) std::abort();
     }
     const DrawPlace p = centre_mode_place(320, 408, image.width, image.height);
     if (p.x < 0 || p.y < 0 || p.width < 0 || p.height < 0 || p.x + p.width > 320 ||
