@@ -276,7 +276,6 @@ AxisWeights axis_weights(int src, int dst) {
     return aw;
 }
 
-
 // Scales rows as they come, top to bottom: each source row is scaled across,
 // then added with its weight into every destination row it covers. The sums
 // of one destination row are built in source order, the order a two-pass
@@ -351,9 +350,9 @@ private:
 };
 
 bool scalable(int source_width, int source_height, int width, int height) {
-    return dimensions_allowed(std::uint64_t(std::max(source_width, 0)),
-                              std::uint64_t(std::max(source_height, 0))) &&
-           dimensions_allowed(std::uint64_t(std::max(width, 0)), std::uint64_t(std::max(height, 0)));
+    return source_width > 0 && source_height > 0 && width > 0 && height > 0 &&
+           dimensions_allowed(std::uint64_t(source_width), std::uint64_t(source_height)) &&
+           dimensions_allowed(std::uint64_t(width), std::uint64_t(height));
 }
 
 // Row by row, each blended and handed to the scaler as it comes, so the

@@ -22,8 +22,9 @@ DELAY_LOADED = {"SHELL32.dll", "WININET.dll", "WINMM.dll"}
 # also a system DLL, for functions older msvcrt versions lack; the compiler's
 # 32-bit start-up code asks whether libgcc's DLL is loaded already, to share
 # its unwind tables, and never loads it.
-DELAY_LOAD_DEFS = Path(__file__).resolve().parents[2] / "cmake" / "delay-load"
 NAMED_BY_RUNTIME = {"ADVAPI32.dll", "libgcc_s_dw2-1.dll"}
+# The functions each delay-loaded DLL gives the program.
+DELAY_LOAD_DEFS = Path(__file__).resolve().parents[2] / "cmake" / "delay-load"
 
 
 def dll_names_in(data):
@@ -65,14 +66,14 @@ def main():
     imports = {name.upper() for name in re.findall(r"DLL Name: (\S+)", dump)}
     expected = {name.upper() for name in STARTUP_IMPORTS}
     check(imports <= expected, f"loads at start-up only {sorted(STARTUP_IMPORTS)}; got {sorted(imports)}")
-    named = dll_names_in(Path(exe).read_bytes())
+    data = Path(exe).read_bytes()
+    named = dll_names_in(data)
     delayed = {name.upper() for name in DELAY_LOADED}
     check(delayed <= named, f"delay-loads {sorted(DELAY_LOADED)}; names {sorted(named)}")
     known = expected | delayed | {name.upper() for name in NAMED_BY_RUNTIME}
     check(named <= known, f"names no other DLL; new: {sorted(named - known)}")
     # A delay-loaded function is found by its plain name at the first call;
     # a name still carrying its stdcall size would fail only then, on Windows.
-    data = Path(exe).read_bytes()
     for def_file in sorted(DELAY_LOAD_DEFS.glob("*.def")):
         functions = re.findall(r"^(\w+)(@\d+)?\s*$", def_file.read_text(), re.M)
         plain = [f for f, _ in functions if f not in ("LIBRARY", "EXPORTS")]
